@@ -1,0 +1,53 @@
+#include "app/platform.h"
+
+#include <thread>
+
+#if defined(_WIN32)
+#include <windows.h>
+#elif defined(__linux__)
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <poll.h>
+#include <ctime>
+#endif
+
+#if defined(_WIN32)
+
+void detachConsole() { FreeConsole(); }
+
+bool waitForInput(std::chrono::nanoseconds timeout) {
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(timeout).count();
+    return MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT) == WAIT_OBJECT_0;
+}
+
+#elif defined(__linux__)
+
+void detachConsole() {}
+
+// Waits on the X connection that GLUT reads its events from.
+bool waitForInput(std::chrono::nanoseconds timeout) {
+    Display* display = glXGetCurrentDisplay();
+    if (display == nullptr) {
+        std::this_thread::sleep_for(timeout);
+        return false;
+    }
+    // Events Xlib has already read off the connection would not wake poll.
+    if (XPending(display) > 0) {
+        return true;
+    }
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout);
+    const timespec wait{static_cast<time_t>(seconds.count()), static_cast<long>((timeout - seconds).count())};
+    pollfd connection{ConnectionNumber(display), POLLIN, 0};
+    return ppoll(&connection, 1, &wait, nullptr) > 0;
+}
+
+#else
+
+void detachConsole() {}
+
+bool waitForInput(std::chrono::nanoseconds timeout) {
+    std::this_thread::sleep_for(timeout);
+    return false;
+}
+
+#endif

@@ -1,0 +1,20 @@
+#pragma once
+
+// What differs between Windows, macOS and Linux lives here and in platform.cpp.
+// The clocks need nothing of their own: the standard library's steady clock is the stopwatch's
+// tick source everywhere.
+
+#include <chrono>
+
+#if defined(__APPLE__)
+#include <GLUT/glut.h>
+#else
+#include <GL/freeglut.h>
+#endif
+
+// Leaves the console the program was started from, where it has one of its own (Windows).
+void detachConsole();
+
+// Waits until input for the game window arrives or `timeout` passes, whichever is first.
+// Returns true when input is waiting.
+bool waitForInput(std::chrono::nanoseconds timeout);

@@ -1,0 +1,103 @@
+#include "world/update.h"
+
+#include <cmath>
+
+#include "world/clock.h"
+#include "world/collisions.h"
+#include "world/world.h"
+
+// The arithmetic is carried in double and rounded to float wherever a value is stored; the
+// order of those roundings is part of the game's behaviour.
+
+namespace {
+
+constexpr double pi = 3.141592653589793;
+constexpr double fieldSize = 50.0;
+constexpr double turnDegreesPerMs = static_cast<double>(0.4F);
+constexpr double thrustPerMsSquared = 0.00004;
+constexpr double shotStepUnits = 1.5;  // per update step, not per millisecond
+constexpr double asteroidTimeFactor = 0.0004;
+constexpr double spinDegreesPerMs = static_cast<double>(0.05F);
+
+double radians(float degrees) { return static_cast<double>(degrees) * pi / 180.0; }
+
+float rounded(double v) { return static_cast<float>(v); }
+
+void steerShip(World& w, std::int32_t now) {
+    if (w.leftHeld != 0) {
+        w.heading = rounded(w.heading + msBetween(w.leftStampMs, now) * turnDegreesPerMs);
+        w.leftStampMs = now;
+    }
+    if (w.rightHeld != 0) {
+        w.heading = rounded(w.heading - msBetween(w.rightStampMs, now) * turnDegreesPerMs);
+        w.rightStampMs = now;
+    }
+    if (w.thrustHeld) {
+        w.thrustImpulse = rounded(msBetween(w.thrustStampMs, now) * thrustPerMsSquared);
+        w.velocityX = rounded(w.velocityX + std::cos(radians(w.heading)) * w.thrustImpulse);
+        w.velocityY = rounded(w.velocityY + std::sin(radians(w.heading)) * w.thrustImpulse);
+        w.thrustStampMs = now;
+    }
+}
+
+void moveShip(World& w, std::int32_t dt) {
+    Ship& ship = *w.ship;
+    ship.x = wrapCoordinate(rounded(ship.x + dt * static_cast<double>(w.velocityX)));
+    ship.y = wrapCoordinate(rounded(ship.y + dt * static_cast<double>(w.velocityY)));
+}
+
+// The shot flies while its stopwatch reads under its lifetime and it has hit nothing; otherwise
+// it waits, parked on the ship, for the fire key.
+void flyOrParkShot(World& w) {
+    Bullet& shot = *w.bullet;
+    if (w.stopwatch->elapsed() < shot.lifetimeSeconds && shot.armed) {
+        shot.fired = shot.visible = true;
+        const float along = rounded(std::cos(radians(w.heading)));
+        const float across = rounded(std::sin(radians(w.heading)));
+        shot.x = rounded(shot.x + along * shotStepUnits);
+        shot.y = rounded(shot.y + across * shotStepUnits);
+    } else {
+        w.stopwatch->stop();
+        shot.fired = shot.visible = false;
+        shot.x = w.ship->x;
+        shot.y = w.ship->y;
+    }
+}
+
+// Each asteroid drifts along its diagonal, plus a small second-order push along the common
+// spin direction.
+void driftAsteroids(World& w, std::int32_t dt) {
+    w.asteroidStep = rounded(dt * asteroidTimeFactor);
+    w.spin = rounded(w.spin + dt * spinDegreesPerMs);
+    const double step = w.asteroidStep;
+    for (auto& asteroid : w.asteroids) {
+        const float vx = rounded(static_cast<double>(asteroid->directionX) * asteroid->speed +
+                                 std::cos(radians(w.spin)) * step);
+        const float vy = rounded(static_cast<double>(asteroid->directionY) * asteroid->speed +
+                                 std::sin(radians(w.spin)) * step);
+        asteroid->x = wrapCoordinate(rounded(asteroid->x + vx * step));
+        asteroid->y = wrapCoordinate(rounded(asteroid->y + vy * step));
+    }
+}
+
+}  // namespace
+
+float wrapCoordinate(float v) {
+    const float q = rounded(v / fieldSize);
+    const float f = rounded(std::floor(static_cast<double>(q)));
+    return rounded((static_cast<double>(q) - f) * fieldSize);
+}
+
+void updateWorld(World& w) {
+    const std::int32_t now = clocks().gameMs();
+    const std::int32_t dt = msBetween(w.lastUpdateMs, now);
+    // A struck ship freezes where it is, and so do its heading, velocity and shot.
+    if (w.ship->alive) {
+        steerShip(w, now);
+        moveShip(w, dt);
+        flyOrParkShot(w);
+    }
+    driftAsteroids(w, dt);
+    w.lastUpdateMs = now;
+    resolveCollisions(w);
+}
