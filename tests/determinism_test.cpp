@@ -26,11 +26,11 @@ struct ScriptedKey {
 };
 
 constexpr ScriptedKey script[] = {
-    {100, Action::press, keyLeft},   {180, Action::release, keyLeft},  {200, Action::fire, 0},
-    {700, Action::press, keyUp},     {900, Action::release, keyUp},    {1000, Action::fire, 0},
+    {100, Action::press, keyLeft},   {180, Action::release, keyLeft},   {200, Action::fire, 0},
+    {700, Action::press, keyUp},     {900, Action::release, keyUp},     {1000, Action::fire, 0},
     {1100, Action::press, keyRight}, {1250, Action::release, keyRight}, {1400, Action::fire, 0},
-    {1800, Action::press, keyLeft},  {2000, Action::fire, 0},          {2100, Action::release, keyLeft},
-    {2600, Action::fire, 0},         {3000, Action::press, keyUp},     {3100, Action::release, keyUp},
+    {1800, Action::press, keyLeft},  {2000, Action::fire, 0},           {2100, Action::release, keyLeft},
+    {2600, Action::fire, 0},         {3000, Action::press, keyUp},      {3100, Action::release, keyUp},
     {3200, Action::fire, 0},         {3600, Action::fire, 0},
 };
 
@@ -85,16 +85,16 @@ TEST(Determinism, ScriptedSessionEndsInExactlyTheRecordedWorld) {
     play(w, clock);
 
     const std::vector<Recorded> recorded = {
-        {"heading", 0x42acccce},  // 86.4000092
-        {"velocityX", 0x3bddad8d},  // 0.00676507363
-        {"velocityY", 0x3bd739df},  // 0.00656817807
-        {"spin", 0x4348001a},  // 200.000397
-        {"asteroidStep", 0x3bded289},  // 0.00680000009
-        {"thrustImpulse", 0x3a324207},  // 0.000679999997
-        {"ship.x", 0x41d25814},  // 26.2930069
-        {"ship.y", 0x4206b186},  // 33.6733627
-        {"bullet.x", 0x41d25814},  // 26.2930069
-        {"bullet.y", 0x4206b186},  // 33.6733627
+        {"heading", 0x42acccce},         // 86.4000092
+        {"velocityX", 0x3bddad8d},       // 0.00676507363
+        {"velocityY", 0x3bd739df},       // 0.00656817807
+        {"spin", 0x4348001a},            // 200.000397
+        {"asteroidStep", 0x3bded289},    // 0.00680000009
+        {"thrustImpulse", 0x3a324207},   // 0.000679999997
+        {"ship.x", 0x41d25814},          // 26.2930069
+        {"ship.y", 0x4206b186},          // 33.6733627
+        {"bullet.x", 0x41d25814},        // 26.2930069
+        {"bullet.y", 0x4206b186},        // 33.6733627
         {"asteroids[0].x", 0x41532ec5},  // 13.1989183
         {"asteroids[0].y", 0x41d67287},  // 26.8059216
         {"asteroids[1].x", 0x41f19754},  // 30.1988907

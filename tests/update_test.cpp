@@ -13,8 +13,8 @@ TEST(WrapCoordinate, BringsAnyValueIntoTheField) {
     const struct {
         float in, out;
     } exact[] = {
-        {0, 0},         {25, 25},     {50, 0},    {75, 25},    {100, 0},
-        {-1, 49},       {-50, 0},     {-75, 25},  {-1e-7F, 50},  // a tiny negative lands on 50
+        {0, 0},         {25, 25}, {50, 0},   {75, 25},     {100, 0},
+        {-1, 49},       {-50, 0}, {-75, 25}, {-1e-7F, 50},  // a tiny negative lands on 50
         {49.5F, 49.5F},
     };
     for (const auto& c : exact) {
@@ -59,18 +59,20 @@ TEST_F(UpdateStep, TurnsByFourTenthsOfADegreePerMillisecondFromEachKeysStamp) {
         int leftPressMs, rightPressMs;  // -1: not pressed
         float afterFirstStep, afterSecondStep;
     } cases[] = {
-        {0, -1, 40, 80},       // left is counter-clockwise
-        {-1, 0, -40, -80},     // right is clockwise
-        {0, 0, 0, 0},          // both cancel, up to the rounding between the two turns
-        {0, 50, 20, 20},       // both, pressed apart: they cancel from the second step on
-        {60, -1, 16, 56},      // the first step counts from the press, not from the previous step
+        {0, -1, 40, 80},    // left is counter-clockwise
+        {-1, 0, -40, -80},  // right is clockwise
+        {0, 0, 0, 0},       // both cancel, up to the rounding between the two turns
+        {0, 50, 20, 20},    // both, pressed apart: they cancel from the second step on
+        {60, -1, 16, 56},   // the first step counts from the press, not from the previous step
     };
     for (const auto& c : cases) {
         freshWorld();
         const int base = clock.gameMs();
         w.lastUpdateMs = base;
-        if (c.leftPressMs >= 0) pressAt(base + c.leftPressMs, keyLeft);
-        if (c.rightPressMs >= 0) pressAt(base + c.rightPressMs, keyRight);
+        if (c.leftPressMs >= 0)
+            pressAt(base + c.leftPressMs, keyLeft);
+        if (c.rightPressMs >= 0)
+            pressAt(base + c.rightPressMs, keyRight);
         stepAt(base + 100);
         EXPECT_NEAR(w.heading, c.afterFirstStep, 1e-5);
         stepAt(base + 200);

@@ -26,24 +26,16 @@ void specialKeyDown(World& w, int key) {
         w.rightHeld = 1;
         w.rightStampMs = now;
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
 // A release leaves the stamp as it was: the next press sets a new one.
 void specialKeyUp(World& w, int key) {
     switch (key) {
-    case keyLeft:
-        w.leftHeld = 0;
-        break;
-    case keyUp:
-        w.thrustHeld = false;
-        break;
-    case keyRight:
-        w.rightHeld = 0;
-        break;
-    default:
-        break;
+    case keyLeft: w.leftHeld = 0; break;
+    case keyUp: w.thrustHeld = false; break;
+    case keyRight: w.rightHeld = 0; break;
+    default: break;
     }
 }

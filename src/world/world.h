@@ -22,9 +22,9 @@ struct World {
     float heading = 0;    // the ship's; never wrapped
     float velocityX = 0;  // field units per millisecond; no drag, no limit
     float velocityY = 0;
-    float spin = 0;              // every asteroid's rotation; never wrapped
-    float asteroidStep = 0;      // this step's elapsed milliseconds x 0.0004
-    float thrustImpulse = 0;     // this step's velocity change
+    float spin = 0;           // every asteroid's rotation; never wrapped
+    float asteroidStep = 0;   // this step's elapsed milliseconds x 0.0004
+    float thrustImpulse = 0;  // this step's velocity change
     std::int32_t lastUpdateMs = 0;
 
     std::int32_t leftHeld = 0;
