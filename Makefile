@@ -4,7 +4,7 @@ PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
 BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev
-TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev
+TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev libxtst-dev xvfb
 
 .PHONY: play test build deps-build deps-test clean
 

@@ -1,37 +1,11 @@
-#include "app/callbacks.h"
+#include "app/game_window.h"
 #include "app/platform.h"
-#include "render/scene.h"
-#include "world/clock.h"
 #include "world/world.h"
-
-namespace {
-
-std::int32_t glutElapsedMs() { return glutGet(GLUT_ELAPSED_TIME); }
-
-}  // namespace
 
 int main(int argc, char** argv) {
     detachConsole();
     createWorld(world);
-
-    glutInit(&argc, argv);
-    clocks().gameMs = glutElapsedMs;
-    glutInitWindowPosition(0, 0);
-    glutInitWindowSize(720, 640);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB);
-    glutCreateWindow("Bexum Asteroids Game");
-
-    glutDisplayFunc(displayScene);
-    glutVisibilityFunc(visibilityChanged);
-    glutIdleFunc(updateWorld);
-    glutKeyboardFunc(keyPressed);
-    glutSpecialFunc(specialKeyDown);
-    glutSpecialUpFunc(specialKeyUp);
-    glutIgnoreKeyRepeat(1);  // a held key gives one press and one release
-
-    setUpRendering();
-
-    world.windowId = glutGetWindow();
-    glutMainLoop();
+    openGameWindow(argc, argv);
+    glutMainLoop();  // never returns: closing the window ends the process
     return 0;
 }

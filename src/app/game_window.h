@@ -1,0 +1,5 @@
+#pragma once
+
+// Initialises GLUT with the command line, opens the game's 720 by 640 window at the top-left of
+// the screen, registers the callbacks and sets up the drawing. The game clock is GLUT's from here.
+void openGameWindow(int& argc, char** argv);

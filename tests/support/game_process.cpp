@@ -1,0 +1,40 @@
+#include "game_process.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <stdexcept>
+#include <thread>
+
+GameProcess::GameProcess(const std::string& executable, const std::string& displayName) {
+    pid_ = fork();
+    if (pid_ == 0) {
+        setenv("DISPLAY", displayName.c_str(), 1);
+        execl(executable.c_str(), executable.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (pid_ < 0) {
+        throw std::runtime_error("cannot start " + executable);
+    }
+}
+
+GameProcess::~GameProcess() {
+    if (!ended_) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+std::optional<int> GameProcess::waitForExit(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            ended_ = true;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return std::nullopt;
+}
