@@ -1,11 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <optional>
 #include <thread>
 
 #include "game_process.h"
 #include "virtual_display.h"
 #include "x_session.h"
+
+// The built game as a player meets it: its own process on a private X server, real key events,
+// and the pixels of its window. Each test starts a new game.
+//
+// Margins come from the rules: turning is 0.4 degrees per millisecond held, a shot lives 0.4 s,
+// and a ship that does not move is first struck about 22 s into the game. The tests hold keys for
+// a few hundred milliseconds and accept anything a delay of as much again would give.
 
 namespace {
 
@@ -13,13 +22,76 @@ using std::chrono::milliseconds;
 
 const char* const title = "Bexum Asteroids Game";
 
+// Where the ship starts, in the window's pixels: (5, 20) on the 50 by 50 field.
+constexpr double shipStartX = 5 * 14.4;
+constexpr double shipStartY = 640 - 20 * 12.8;
+
+// Below the status line, and clear of the window's edges, where a shape cut by the edge is small.
+const Rect playArea{6, 40, 714, 634};
+
+void pause(int ms) { std::this_thread::sleep_for(milliseconds(ms)); }
+
+// The shot is a small white point; every other shape is an outline far larger.
+std::optional<Blob> findShot(const Image& frame) {
+    for (const Blob& b : frame.blobs(isDrawn, playArea)) {
+        const bool small = b.bounds.right - b.bounds.left <= 6 && b.bounds.bottom - b.bounds.top <= 6;
+        if (small && frame.count(isWhite, b.bounds) > 0) {
+            return b;
+        }
+    }
+    return std::nullopt;
+}
+
+// The ship's outline: the largest shape near where it was last seen.
+std::optional<Blob> findShip(const Image& frame, double nearX, double nearY) {
+    std::optional<Blob> ship;
+    for (const Blob& b : frame.blobs(isDrawn, playArea)) {
+        if (std::hypot(b.centreX - nearX, b.centreY - nearY) < 40 && (!ship || b.size > ship->size)) {
+            ship = b;
+        }
+    }
+    return ship;
+}
+
+// The heading in degrees, from the ship's nose: its pixel farthest from the ship's centre, in
+// field units (the window stretches the square field to 720 by 640).
+double headingOf(const Image& frame, double centreX, double centreY) {
+    const auto ship = findShip(frame, centreX, centreY);
+    if (!ship) {
+        return NAN;
+    }
+    double farthest = 0, heading = NAN;
+    for (int py = ship->bounds.top; py < ship->bounds.bottom; ++py) {
+        for (int px = ship->bounds.left; px < ship->bounds.right; ++px) {
+            const double dx = (px + 0.5 - centreX) / 14.4;
+            const double dy = (centreY - py - 0.5) / 12.8;
+            if (isWhite(frame.at(px, py)) && std::hypot(dx, dy) > farthest) {
+                farthest = std::hypot(dx, dy);
+                heading = std::atan2(dy, dx) * 180 / M_PI;
+            }
+        }
+    }
+    return heading;
+}
+
 class Program : public ::testing::Test {
 protected:
     void SetUp() override {
         window = x.waitForWindow(title, milliseconds(10'000));
         ASSERT_NE(window, 0U) << "no game window within 10 s";
         x.focus(window);
+        // The window can show before the game's first frame is in it.
+        for (int tries = 0; tries < 500 && frame().count(isField) < 720 * 640 / 2; ++tries) {
+            pause(10);
+        }
     }
+    void hold(const char* key, int ms) {
+        x.key(key, true);
+        pause(ms);
+        x.key(key, false);
+    }
+    Image frame() { return x.capture(window); }
+
     VirtualDisplay display;
     XSession x{display.name()};
     GameProcess game{ASTEROIDS_EXECUTABLE, display.name()};
@@ -33,6 +105,82 @@ TEST_F(Program, OpensItsTitledWindowAtTheTopLeft) {
     EXPECT_EQ(where.top, 0);
     EXPECT_EQ(where.right, 720);
     EXPECT_EQ(where.bottom, 640);
+}
+
+TEST_F(Program, LeftArrowTurnsCounterClockwiseAndRightArrowClockwise) {
+    EXPECT_NEAR(headingOf(frame(), shipStartX, shipStartY), 0, 5);
+
+    hold("Left", 150);  // 60 degrees; twice as long still stays under 180
+    pause(100);
+    const double afterLeft = headingOf(frame(), shipStartX, shipStartY);
+    EXPECT_GT(afterLeft, 15);
+    EXPECT_LT(afterLeft, 165);
+
+    hold("Right", 300);  // 120 degrees back, past the start
+    pause(100);
+    const double afterRight = headingOf(frame(), shipStartX, shipStartY);
+    EXPECT_LT(afterRight, afterLeft - 30);
+    EXPECT_LT(afterRight, -5);
+}
+
+TEST_F(Program, UpArrowShowsTheFlameAndMovesTheShipWhichCoastsOnRelease) {
+    EXPECT_EQ(frame().count(isRed), 0);
+    x.key("Up", true);
+    pause(80);
+    EXPECT_GT(frame().count(isRed), 5) << "the flame while thrust is held";
+    x.key("Up", false);
+    pause(100);
+
+    const Image released = frame();
+    EXPECT_EQ(released.count(isRed), 0);
+    const auto first = findShip(released, shipStartX, shipStartY);
+    ASSERT_TRUE(first);
+    pause(300);
+    const auto later = findShip(frame(), first->centreX, first->centreY);
+    ASSERT_TRUE(later);
+    EXPECT_GT(later->centreX, first->centreX + 3) << "coasting along the heading, with nothing held";
+    EXPECT_NEAR(later->centreY, first->centreY, 2);
+}
+
+TEST_F(Program, SpaceFiresOneShotThatFliesAwayAndIsGoneAfterItsLifetime) {
+    const auto pressed = std::chrono::steady_clock::now();
+    x.key("space", true);  // held on: with key repeat off, holding fires once
+    double farthest = 0;
+    int sightings = 0;
+    while (std::chrono::steady_clock::now() - pressed < milliseconds(1'200)) {
+        if (const auto shot = findShot(frame())) {
+            const double away = shot->centreX - shipStartX;
+            EXPECT_GE(away, farthest - 1) << "the shot moves away from the ship";
+            EXPECT_LT(std::abs(shot->centreY - shipStartY), 3) << "along the heading";
+            farthest = std::max(farthest, away);
+            ++sightings;
+        }
+    }
+    x.key("space", false);
+    EXPECT_GE(sightings, 2);
+    // 24 steps of 1.5 units at 60 steps a second; a shot that outlived its 0.4 s would fly on
+    // off the field's edge.
+    EXPECT_LT(farthest / 14.4, 36 + 3);
+    EXPECT_GT(farthest / 14.4, 36 - 12);
+    EXPECT_FALSE(findShot(frame()));
+}
+
+TEST_F(Program, GoesOnDrawingTheDriftingAsteroidsAfterGameOver) {
+    const Rect statusLine{0, 0, 720, 40};
+    const Rect gameOverText{280, 290, 460, 330};
+    const auto started = std::chrono::steady_clock::now();
+    Image over;
+    do {
+        pause(250);
+        over = frame();
+    } while (over.count(isDrawn, statusLine) > 0 && std::chrono::steady_clock::now() - started < milliseconds(60'000));
+    ASSERT_EQ(over.count(isDrawn, statusLine), 0) << "the idle ship is struck about 22 s in";
+    EXPECT_GT(over.count(isWhite, gameOverText), 50);
+
+    pause(300);
+    const Image later = frame();
+    EXPECT_NE(later.pixels, over.pixels);  // the asteroids drift on
+    EXPECT_EQ(later.count(isDrawn, statusLine), 0);
 }
 
 TEST_F(Program, ClosingTheWindowEndsTheProcessCleanly) {

@@ -26,6 +26,47 @@ Rect Image::bounds(const std::function<bool(Rgb)>& matches, Rect area) const {
     return found.left < found.right ? found : Rect{0, 0, 0, 0};
 }
 
+std::vector<Blob> Image::blobs(const std::function<bool(Rgb)>& matches, Rect area) const {
+    const Rect inside{std::max(area.left, 0), std::max(area.top, 0), std::min(area.right, width),
+                      std::min(area.bottom, height)};
+    std::vector<bool> seen(pixels.size(), false);
+    std::vector<Blob> found;
+    std::vector<std::pair<int, int>> pending;
+    for (int y = inside.top; y < inside.bottom; ++y) {
+        for (int x = inside.left; x < inside.right; ++x) {
+            if (seen[static_cast<std::size_t>(y * width + x)] || !matches(at(x, y))) {
+                continue;
+            }
+            Blob blob{{x, y, x + 1, y + 1}, 0, 0, 0};
+            pending.assign(1, {x, y});
+            seen[static_cast<std::size_t>(y * width + x)] = true;
+            while (!pending.empty()) {
+                const auto [px, py] = pending.back();
+                pending.pop_back();
+                ++blob.size;
+                blob.centreX += px;
+                blob.centreY += py;
+                blob.bounds = {std::min(blob.bounds.left, px), std::min(blob.bounds.top, py),
+                               std::max(blob.bounds.right, px + 1), std::max(blob.bounds.bottom, py + 1)};
+                for (int ny = py - 1; ny <= py + 1; ++ny) {
+                    for (int nx = px - 1; nx <= px + 1; ++nx) {
+                        const auto index = static_cast<std::size_t>(ny * width + nx);
+                        if (nx >= inside.left && nx < inside.right && ny >= inside.top && ny < inside.bottom &&
+                            !seen[index] && matches(at(nx, ny))) {
+                            seen[index] = true;
+                            pending.emplace_back(nx, ny);
+                        }
+                    }
+                }
+            }
+            blob.centreX /= blob.size;
+            blob.centreY /= blob.size;
+            found.push_back(blob);
+        }
+    }
+    return found;
+}
+
 namespace {
 
 bool near(std::uint8_t value, int expected) { return std::abs(value - expected) <= 3; }

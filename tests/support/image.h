@@ -6,11 +6,19 @@
 
 struct Rgb {
     std::uint8_t r, g, b;
+    bool operator==(const Rgb&) const = default;
 };
 
 // A rectangle of pixels, x to the right and y downwards from the top-left corner.
 struct Rect {
     int left, top, right, bottom;  // right and bottom exclusive
+};
+
+// A patch of touching pixels (8-connected).
+struct Blob {
+    Rect bounds;
+    int size;
+    double centreX, centreY;
 };
 
 // Pixels read back from a window.
@@ -26,6 +34,7 @@ struct Image {
     int count(const std::function<bool(Rgb)>& matches) const { return count(matches, whole()); }
     // The smallest region holding every matching pixel, or an empty one.
     Rect bounds(const std::function<bool(Rgb)>& matches, Rect area) const;
+    std::vector<Blob> blobs(const std::function<bool(Rgb)>& matches, Rect area) const;
 };
 
 // What the game draws, recognised with room for the smoothing at the edges of lines and points.
