@@ -12,9 +12,10 @@
 // The built game as a player meets it: its own process on a private X server, real key events,
 // and the pixels of its window. Each test starts a new game.
 //
-// Margins come from the rules: turning is 0.4 degrees per millisecond held, a shot lives 0.4 s,
-// and a ship that does not move is first struck about 22 s into the game. The tests hold keys for
-// a few hundred milliseconds and accept anything a delay of as much again would give.
+// A loaded machine may deliver a key late, so the tests hold a key until its effect shows rather
+// than for a fixed time, and take their margins from the rules: turning is 0.4 degrees per
+// millisecond held, a shot lives 0.4 s, and a ship that does not move is first struck about 22 s
+// into the game.
 
 namespace {
 
@@ -85,12 +86,35 @@ protected:
             pause(10);
         }
     }
-    void hold(const char* key, int ms) {
-        x.key(key, true);
-        pause(ms);
-        x.key(key, false);
+    // Looks at the game until `seen` holds, for up to two seconds.
+    template <typename Condition>
+    bool waitFor(Condition seen) {
+        const auto deadline = std::chrono::steady_clock::now() + milliseconds(2'000);
+        while (!seen()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+        }
+        return true;
     }
     Image frame() { return x.capture(window); }
+
+    // Holds the key until the ship has turned 30 degrees either way and returns the turn,
+    // counter-clockwise positive. Between two looks the ship turns far less than half a circle
+    // (400 degrees a second), so each look's change is the nearest way round.
+    double turnWhileHolding(const char* key) {
+        double last = headingOf(frame(), shipStartX, shipStartY);
+        double turned = 0;
+        x.key(key, true);
+        waitFor([&] {
+            const double now = headingOf(frame(), shipStartX, shipStartY);
+            turned += std::remainder(now - last, 360.0);
+            last = now;
+            return std::abs(turned) >= 30;
+        });
+        x.key(key, false);
+        return turned;
+    }
 
     VirtualDisplay display;
     XSession x{display.name()};
@@ -109,36 +133,24 @@ TEST_F(Program, OpensItsTitledWindowAtTheTopLeft) {
 
 TEST_F(Program, LeftArrowTurnsCounterClockwiseAndRightArrowClockwise) {
     EXPECT_NEAR(headingOf(frame(), shipStartX, shipStartY), 0, 5);
-
-    hold("Left", 150);  // 60 degrees; twice as long still stays under 180
-    pause(100);
-    const double afterLeft = headingOf(frame(), shipStartX, shipStartY);
-    EXPECT_GT(afterLeft, 15);
-    EXPECT_LT(afterLeft, 165);
-
-    hold("Right", 300);  // 120 degrees back, past the start
-    pause(100);
-    const double afterRight = headingOf(frame(), shipStartX, shipStartY);
-    EXPECT_LT(afterRight, afterLeft - 30);
-    EXPECT_LT(afterRight, -5);
+    EXPECT_GT(turnWhileHolding("Left"), 0) << "counter-clockwise";
+    EXPECT_LT(turnWhileHolding("Right"), 0) << "clockwise";
 }
 
 TEST_F(Program, UpArrowShowsTheFlameAndMovesTheShipWhichCoastsOnRelease) {
     EXPECT_EQ(frame().count(isRed), 0);
     x.key("Up", true);
-    pause(80);
-    EXPECT_GT(frame().count(isRed), 5) << "the flame while thrust is held";
+    EXPECT_TRUE(waitFor([&] { return frame().count(isRed) > 5; })) << "the flame while thrust is held";
+    pause(100);  // at least 4 units a second
     x.key("Up", false);
-    pause(100);
+    EXPECT_TRUE(waitFor([&] { return frame().count(isRed) == 0; })) << "no flame once released";
 
-    const Image released = frame();
-    EXPECT_EQ(released.count(isRed), 0);
-    const auto first = findShip(released, shipStartX, shipStartY);
+    const auto first = findShip(frame(), shipStartX, shipStartY);
     ASSERT_TRUE(first);
     pause(300);
     const auto later = findShip(frame(), first->centreX, first->centreY);
     ASSERT_TRUE(later);
-    EXPECT_GT(later->centreX, first->centreX + 3) << "coasting along the heading, with nothing held";
+    EXPECT_GT(later->centreX, first->centreX + 5) << "coasting along the heading, with nothing held";
     EXPECT_NEAR(later->centreY, first->centreY, 2);
 }
 
@@ -174,7 +186,8 @@ TEST_F(Program, GoesOnDrawingTheDriftingAsteroidsAfterGameOver) {
     do {
         pause(250);
         over = frame();
-    } while (over.count(isDrawn, statusLine) > 0 && std::chrono::steady_clock::now() - started < milliseconds(60'000));
+    } while (over.count(isDrawn, statusLine) > 0 &&
+             std::chrono::steady_clock::now() - started < milliseconds(60'000));
     ASSERT_EQ(over.count(isDrawn, statusLine), 0) << "the idle ship is struck about 22 s in";
     EXPECT_GT(over.count(isWhite, gameOverText), 50);
 
