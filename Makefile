@@ -3,8 +3,10 @@
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
-BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev
+BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev librsvg2-bin
 TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev
+# `make package` computes the package's dependencies with dpkg-shlibdeps.
+PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev
 
 .PHONY: play test build deps-build deps-test clean
 
@@ -19,6 +21,14 @@ test: deps-test
 build:
 	cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET) -j
+
+# A Debian package of the game, in $(BUILD_DIR).
+.PHONY: package deps-package
+package: deps-package build
+	cmake --build --preset $(PRESET) --target package
+
+deps-package:
+	@scripts/install-deps $(PACKAGE_PACKAGES)
 
 deps-build:
 	@scripts/install-deps $(BUILD_PACKAGES)
