@@ -8,7 +8,7 @@ TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev
 # `make package` computes the package's dependencies with dpkg-shlibdeps; its test lints the
 # package and starts the game on its own Xvfb.
 PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev
-TEST_PACKAGES += $(PACKAGE_PACKAGES) xvfb x11-utils desktop-file-utils lintian
+TEST_PACKAGES := $(sort $(TEST_PACKAGES) $(PACKAGE_PACKAGES) xvfb x11-utils desktop-file-utils lintian)
 
 .PHONY: play test build deps-build deps-test clean
 
