@@ -3,7 +3,8 @@
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
-BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev librsvg2-bin
+# The default preset compiles the tests too, so every build needs GoogleTest.
+BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev librsvg2-bin libgtest-dev libgmock-dev
 TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev
 # `make package` computes the package's dependencies with dpkg-shlibdeps; its test lints the
 # package and starts the game on its own Xvfb.
