@@ -6,9 +6,9 @@ BUILD_DIR := build/$(PRESET)
 # The default preset compiles the tests too, so every build needs GoogleTest.
 BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev librsvg2-bin libgtest-dev libgmock-dev
 TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev
-# `make package` computes the package's dependencies with dpkg-shlibdeps; its test lints the
-# package and starts the game on its own Xvfb.
-PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev
+# `make package` computes the package's dependencies with dpkg-shlibdeps, on the files that `file`
+# finds to be programs; its test lints the package and starts the game on its own Xvfb.
+PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev file
 TEST_PACKAGES := $(sort $(TEST_PACKAGES) $(PACKAGE_PACKAGES) xvfb x11-utils desktop-file-utils lintian)
 
 .PHONY: play test build deps-build deps-test clean
