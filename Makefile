@@ -1,4 +1,4 @@
-# The two front doors: `make play` and `make test`. Each installs the Debian packages it lacks.
+# The front doors: `make play`, `make test` and `make package`. Each installs the Debian packages it lacks.
 
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
