@@ -1,10 +1,15 @@
-# The two front doors: `make play` and `make test`. Each installs the Debian packages it lacks.
+# The front doors: `make play` and `make test`. Each installs the Debian packages it lacks.
 
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
-BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev
-TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev libxtst-dev xvfb
+# The default preset compiles the tests too, so every build needs GoogleTest.
+BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev librsvg2-bin libgtest-dev libgmock-dev
+# `make package` computes the package's dependencies with dpkg-shlibdeps, on the files that `file`
+# finds to be programs.
+PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev file
+# The display tests start their own Xvfb; the package's test also lints the package.
+TEST_PACKAGES := $(sort $(PACKAGE_PACKAGES) libxtst-dev xvfb x11-utils desktop-file-utils lintian)
 SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xdotool imagemagick
 
 .PHONY: play test build screenshot deps-build deps-test clean
@@ -25,6 +30,14 @@ build:
 screenshot: build
 	@scripts/install-deps $(SCREENSHOT_PACKAGES)
 	scripts/screenshot $(BUILD_DIR)/asteroids docs/screenshot.png
+
+# A Debian package of the game, in $(BUILD_DIR).
+.PHONY: package deps-package
+package: deps-package build
+	cmake --build --preset $(PRESET) --target package
+
+deps-package:
+	@scripts/install-deps $(PACKAGE_PACKAGES)
 
 deps-build:
 	@scripts/install-deps $(BUILD_PACKAGES)

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a finished build tree, unpacks it, checks what it holds and how
+# it is marked, lints it, and starts the unpacked game under its own Xvfb until the window named
+# by the menu entry appears.
+#
+#   package_test.sh BUILD_DIR
+set -euo pipefail
+build=$1
+
+work=$(mktemp -d)
+xvfb="" game=""
+cleanup() {
+    if [ -n "$game" ]; then kill "$game" 2>/dev/null || true; fi
+    if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log" >&2; exit 1; }
+debs=("$work"/out/*.deb)
+[ ${#debs[@]} -eq 1 ] || { echo "expected one package, found: ${debs[*]}" >&2; exit 1; }
+deb=${debs[0]}
+echo "package: $(basename "$deb")"
+
+# The control fields a player's package manager shows and resolves.
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = asteroids ] || fail "Package is '$(field Package)'"
+[ "$(field Section)" = games ] || fail "Section is '$(field Section)'"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] ||
+    fail "Architecture is '$(field Architecture)'"
+# Computed from the binary, so the libraries it links must each be there.
+depends=" $(field Depends | tr -d ' ' | tr ',' ' ') "
+for library in libc6 libglut3.12 libx11-6; do
+    [[ "$depends" == *" $library "* || "$depends" == *" $library("* ]] ||
+        fail "Depends lacks $library:$depends"
+done
+[ "$(field Description | wc -l)" -gt 3 ] || fail "the description has no body"
+
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+(cd "$root" && find . -type f) | LC_ALL=C sort >"$work/files"
+icons=/usr/share/icons/hicolor
+expected=(./usr/games/asteroids
+    ./usr/share/applications/asteroids.desktop
+    ./usr/share/doc/asteroids/changelog.Debian.gz
+    ./usr/share/doc/asteroids/copyright)
+for size in 16 24 32 48 64 128 256; do expected+=(".$icons/${size}x$size/apps/asteroids.png"); done
+expected+=(".$icons/scalable/apps/asteroids.svg" ./usr/share/man/man6/asteroids.6.gz)
+diff -u <(printf '%s\n' "${expected[@]}" | LC_ALL=C sort) "$work/files" ||
+    fail "the package holds other files than expected"
+
+# Each PNG is as wide and as high as its directory says (width and height are big-endian
+# 32-bit numbers at byte 16 of the file).
+for png in "$root$icons"/*x*/apps/asteroids.png; do
+    size=$(basename "$(dirname "$(dirname "$png")")")
+    read -r w0 w1 w2 w3 h0 h1 h2 h3 < <(od -An -tu1 -j16 -N8 "$png")
+    width=$(((w0 << 24) | (w1 << 16) | (w2 << 8) | w3))
+    height=$(((h0 << 24) | (h1 << 16) | (h2 << 8) | h3))
+    actual=${width}x$height
+    [ "$actual" = "$size" ] || fail "$png is $actual"
+done
+
+# The shipped changelog is the one the package's version comes from.
+zcat "$root/usr/share/doc/asteroids/changelog.Debian.gz" >"$work/changelog"
+changelog_version=$(dpkg-parsechangelog -l "$work/changelog" -S Version)
+[ "$(field Version)" = "$changelog_version" ] ||
+    fail "Version $(field Version), changelog $changelog_version"
+
+# The menu entry: valid, and pointing at the installed program and icon.
+entry=$root/usr/share/applications/asteroids.desktop
+desktop-file-validate "$entry" || fail "desktop-file-validate rejects the menu entry"
+key() { sed -n "s/^$1=//p" "$entry"; }
+program=$root/usr/games/$(key Exec)
+if [ ! -f "$program" ] || [ ! -x "$program" ]; then fail "Exec=$(key Exec) is not in /usr/games"; fi
+[ -f "$root$icons/scalable/apps/$(key Icon).svg" ] || fail "Icon=$(key Icon) is not installed"
+[[ "$(key Categories)" == *"Game;ArcadeGame;"* ]] || fail "Categories=$(key Categories)"
+
+# The hardened build: a position-independent executable, full RELRO (read-only relocations,
+# every symbol bound at start) and the stack protector.
+binary=$root/usr/games/asteroids
+elf=$(readelf -hlW --dynamic --dyn-syms "$binary")
+[[ "$elf" =~ Type:\ +DYN ]] || fail "not a position-independent executable"
+[[ "$elf" == *GNU_RELRO* ]] || fail "no RELRO segment"
+[[ "$elf" =~ FLAGS_1\)\ +Flags:\ NOW ]] || fail "symbols are not bound at start-up"
+[[ "$elf" == *__stack_chk_fail* ]] || fail "no stack protector"
+
+# Lintian checks the rest of Debian's rules: ownership, permissions, the manual page, the
+# changelog and copyright files. The package is not meant for Debian's own archive, so it closes
+# no "intent to package" bug.
+lintian --fail-on error,warning --suppress-tags initial-upload-closes-no-bugs "$deb" \
+    >"$work/lintian" 2>&1 || fail "lintian reports errors or warnings"
+grep -v '^running with root privileges' "$work/lintian" || true
+
+# The unpacked game opens its window, named as the menu entry names it, on a display of its own.
+# Both waits allow 30 s for what takes well under a second, for a machine busy with other work.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+for _ in $(seq 300); do
+    grep -q . "$work/display" && break
+    sleep 0.1
+done
+display=$(head -1 "$work/display")
+[ -n "$display" ] || { cat "$work/xvfb.log" >&2; exit 1; }
+export DISPLAY=:$display
+"$binary" &
+game=$!
+title=$(key Name)
+shown=""
+for _ in $(seq 300); do
+    if [[ "$(xwininfo -name "$title" 2>/dev/null)" == *"Map State: IsViewable"* ]]; then
+        shown=yes
+        break
+    fi
+    kill -0 "$game" 2>/dev/null || break
+    sleep 0.1
+done
+[ -n "$shown" ] || fail "no window named '$title' appeared on $DISPLAY"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures package checks failed" >&2
+    exit 1
+fi
+echo "package checks passed"
