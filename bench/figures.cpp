@@ -39,6 +39,21 @@ std::vector<double> stepIntervalsMs(const GameRun& run) {
     return intervals;
 }
 
+std::vector<double> stepToFrameMs(const GameRun& run) {
+    std::vector<double> delays;
+    for (std::size_t i = 0; i < run.events.size(); ++i) {
+        const Event& step = run.events[i];
+        if (step.kind != EventKind::step || step.ns < run.fromNs || step.ns > run.toNs) {
+            continue;
+        }
+        const std::size_t frame = nextOf(run.events, i, EventKind::frame);
+        if (frame < run.events.size()) {
+            delays.push_back(static_cast<double>(run.events[frame].ns - step.ns) / nsPerMs);
+        }
+    }
+    return delays;
+}
+
 // Events are in the order the game's one thread recorded them, so a step after a key's callback
 // saw the key, and the frame after that step shows it.
 std::vector<double> keyLatenciesMs(const GameRun& run) {
@@ -93,6 +108,7 @@ Figures figuresOf(const GameRun& run) {
     f.stepsPerSecond = perSecondWithin(run, EventKind::step);
     f.framesPerSecond = perSecondWithin(run, EventKind::frame);
     f.stepIntervalMs = spreadOf(stepIntervalsMs(run));
+    f.stepToFrameMs = spreadOf(stepToFrameMs(run));
     f.cpuPerWallSecond = static_cast<double>(run.cpuNs) / static_cast<double>(run.toNs - run.fromNs);
     f.peakResidentMiB = static_cast<double>(run.peakResidentKiB) / 1024.0;
     const std::size_t first = nextOf(run.events, 0, EventKind::frame);

@@ -38,6 +38,7 @@ struct Figures {
     double stepsPerSecond = 0;
     double framesPerSecond = 0;
     Spread stepIntervalMs;
+    Spread stepToFrameMs;         // from a step to the frame after it, drawn and on the X server
     double cpuPerWallSecond = 0;  // 1 is one core kept busy
     double peakResidentMiB = 0;
     double firstFrameMs = 0;  // from the exec

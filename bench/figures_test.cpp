@@ -56,6 +56,7 @@ TEST(Figures, RatesIntervalsCpuMemoryAndFirstFrameWithinTheMeasuredStretch) {
     EXPECT_DOUBLE_EQ(f.framesPerSecond, 100);
     EXPECT_DOUBLE_EQ(f.stepIntervalMs.median, 10);
     EXPECT_EQ(f.stepIntervalMs.count, 10U);
+    EXPECT_DOUBLE_EQ(f.stepToFrameMs.p99, 2);
     EXPECT_DOUBLE_EQ(f.cpuPerWallSecond, 0.05);
     EXPECT_DOUBLE_EQ(f.peakResidentMiB, 3);
     EXPECT_DOUBLE_EQ(f.firstFrameMs, 62);

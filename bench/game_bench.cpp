@@ -149,6 +149,8 @@ const std::vector<Row> rows = {
     {"step interval median (ms)", "%.2f", [](const Figures& f) { return f.stepIntervalMs.median; }},
     {"step interval p99 (ms)", "%.2f", [](const Figures& f) { return f.stepIntervalMs.p99; }},
     {"step interval max (ms)", "%.2f", [](const Figures& f) { return f.stepIntervalMs.max; }},
+    {"step to its frame median (ms)", "%.2f", [](const Figures& f) { return f.stepToFrameMs.median; }},
+    {"step to its frame p99 (ms)", "%.2f", [](const Figures& f) { return f.stepToFrameMs.p99; }},
     {"CPU, user + sys (% of one core)", "%.2f", [](const Figures& f) { return 100 * f.cpuPerWallSecond; }},
     {"peak resident memory (MiB)", "%.1f", [](const Figures& f) { return f.peakResidentMiB; }},
     {"exec to first frame (ms)", "%.1f", [](const Figures& f) { return f.firstFrameMs; }},
