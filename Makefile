@@ -2,6 +2,7 @@
 
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
+JOBS := $(shell nproc)
 
 # The default preset compiles the tests too, so every build needs GoogleTest.
 BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev librsvg2-bin libgtest-dev libgmock-dev
@@ -11,20 +12,30 @@ PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev file
 # The display tests start their own Xvfb; the package's test also lints the package.
 TEST_PACKAGES := $(sort $(PACKAGE_PACKAGES) libxtst-dev xvfb x11-utils desktop-file-utils lintian)
 SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xdotool imagemagick
+BENCH_PACKAGES := $(BUILD_PACKAGES) libxtst-dev xvfb libbenchmark-dev
 
-.PHONY: play test build screenshot deps-build deps-test clean
+.PHONY: play test build screenshot bench deps-build deps-test clean
 
 play: deps-build build
 	$(BUILD_DIR)/asteroids
 
 test: deps-test
 	cmake --preset $(PRESET)
-	cmake --build --preset $(PRESET) -j
+	cmake --build --preset $(PRESET) -j $(JOBS)
 	ctest --preset $(PRESET)
+
+# Figures, not a test: the rules' microbenchmarks, then the whole game under Xvfb in three paces.
+bench:
+	@scripts/install-deps $(BENCH_PACKAGES)
+	cmake --preset bench
+	cmake --build --preset bench -j $(JOBS)
+	build/bench/bench/figures_tests
+	build/bench/bench/rules_bench
+	build/bench/bench/game_bench
 
 build:
 	cmake --preset $(PRESET)
-	cmake --build --preset $(PRESET) -j
+	cmake --build --preset $(PRESET) -j $(JOBS)
 
 # The README's picture, from a real run of the game.
 screenshot: build

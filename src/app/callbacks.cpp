@@ -2,6 +2,7 @@
 
 #include "app/pacing.h"
 #include "app/platform.h"
+#include "app/step_wait.h"
 #include "input/keyboard.h"
 #include "world/update.h"
 #include "world/world.h"
@@ -16,9 +17,8 @@ StepSchedule schedule;
 }  // namespace
 
 void updateWorld() {
-    const auto wait = timeUntilNextStep(schedule, PaceClock::now());
     // Input that arrives while waiting goes to its callback first and shows in the coming step.
-    if (wait > PaceClock::duration::zero() && waitForInput(wait)) {
+    if (!waitForNextStep(schedule)) {
         return;
     }
     scheduleNextStep(schedule, PaceClock::now());

@@ -15,6 +15,9 @@
 // Leaves the console the program was started from, where it has one of its own (Windows).
 void detachConsole();
 
+// Settles, before the window system starts, how the renderer is to run on this platform.
+void prepareRenderer();
+
 // Waits until input for the game window arrives or `timeout` passes, whichever is first.
 // Returns true when input is waiting.
 bool waitForInput(std::chrono::nanoseconds timeout);
