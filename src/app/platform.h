@@ -15,6 +15,10 @@
 // Leaves the console the program was started from, where it has one of its own (Windows).
 void detachConsole();
 
+// Ends the program with status 1 and one line saying what to do when there is no display to open
+// the game window on (X11). Takes the display from the command line as GLUT does.
+void requireDisplay(int argc, char** argv);
+
 // Waits until input for the game window arrives or `timeout` passes, whichever is first.
 // Returns true when input is waiting.
 bool waitForInput(std::chrono::nanoseconds timeout);
