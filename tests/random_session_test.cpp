@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fake_clocks.h"
@@ -34,25 +35,13 @@ std::string replayHint(std::uint64_t seed) {
     return "seed " + std::to_string(seed) + " (ASTEROIDS_SEED=" + std::to_string(seed) + " replays it)";
 }
 
-struct Number {
-    const char* name;
-    double value;
-};
+bool inField(float v) { return v >= 0 && v <= 50; }
 
-constexpr std::size_t worldNumbers = 11;
-constexpr std::size_t asteroidNumbers = 3;
+std::string position(float x, float y) { return "(" + std::to_string(x) + ", " + std::to_string(y) + ")"; }
 
-// Every number the world holds.
-std::array<Number, worldNumbers + asteroidNumbers * asteroidCount> numbersOf(const World& w) {
-    static constexpr std::array<std::array<const char*, asteroidNumbers>, asteroidCount> asteroidNames = {{
-        {"asteroids[0].x", "asteroids[0].y", "asteroids[0].speed"},
-        {"asteroids[1].x", "asteroids[1].y", "asteroids[1].speed"},
-        {"asteroids[2].x", "asteroids[2].y", "asteroids[2].speed"},
-        {"asteroids[3].x", "asteroids[3].y", "asteroids[3].speed"},
-        {"asteroids[4].x", "asteroids[4].y", "asteroids[4].speed"},
-        {"asteroids[5].x", "asteroids[5].y", "asteroids[5].speed"},
-    }};
-    std::array<Number, worldNumbers + asteroidNumbers* asteroidCount> out = {{
+// The first number in the world that is NaN or infinite, by name; empty when there is none.
+std::string firstNonFinite(const World& w) {
+    const std::pair<const char*, double> numbers[] = {
         {"heading", w.heading},
         {"velocityX", w.velocityX},
         {"velocityY", w.velocityY},
@@ -64,20 +53,21 @@ std::array<Number, worldNumbers + asteroidNumbers * asteroidCount> numbersOf(con
         {"bullet.x", w.bullet->x},
         {"bullet.y", w.bullet->y},
         {"bullet.lifetimeSeconds", w.bullet->lifetimeSeconds},
-    }};
+    };
+    for (const auto& [name, value] : numbers) {
+        if (!std::isfinite(value)) {
+            return name;
+        }
+    }
     for (std::size_t i = 0; i < asteroidCount; ++i) {
         const Asteroid& a = *w.asteroids[i];
-        const std::size_t at = worldNumbers + asteroidNumbers * i;
-        out[at] = {asteroidNames[i][0], a.x};
-        out[at + 1] = {asteroidNames[i][1], a.y};
-        out[at + 2] = {asteroidNames[i][2], a.speed};
+        if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(a.speed)) {
+            return "asteroid " + std::to_string(i) + " at " + position(a.x, a.y) + " speed " +
+                   std::to_string(a.speed);
+        }
     }
-    return out;
+    return {};
 }
-
-bool inField(float v) { return v >= 0 && v <= 50; }
-
-std::string at(float x, float y) { return "(" + std::to_string(x) + ", " + std::to_string(y) + ")"; }
 
 // What a strike freezes, bit for bit, and what may only ever fall.
 struct Watched {
@@ -108,18 +98,16 @@ public:
 
     // The first broken rule, or an empty string.
     std::string after(const World& w) {
-        for (const Number& n : numbersOf(w)) {
-            if (!std::isfinite(n.value)) {
-                return std::string(n.name) + " is " + std::to_string(n.value);
-            }
+        if (std::string name = firstNonFinite(w); !name.empty()) {
+            return name + " is not a finite number";
         }
         if (!inField(w.ship->x) || !inField(w.ship->y)) {
-            return "the ship left the field at " + at(w.ship->x, w.ship->y);
+            return "the ship left the field at " + position(w.ship->x, w.ship->y);
         }
-        for (const auto& a : w.asteroids) {
-            if (!inField(a->x) || !inField(a->y)) {
-                return "an asteroid left the field at " + at(a->x, a->y);
-            }
+        const auto outside = [](const auto& a) { return !inField(a->x) || !inField(a->y); };
+        if (const auto a = std::find_if(w.asteroids.begin(), w.asteroids.end(), outside);
+            a != w.asteroids.end()) {
+            return "an asteroid left the field at " + position((*a)->x, (*a)->y);
         }
         const Watched now = Watched::of(w);
         if (now.remaining < 0 || now.remaining > last_.remaining) {
