@@ -1,6 +1,7 @@
 // The soak: the real game on a private X server for a given time under storms of real key events.
 // Fails when the game crashes, hangs (draws no frame for a second) or grows its resident memory by
-// more than 2 MiB after the warm-up, or does not end cleanly when its window is closed at the end.
+// more than 2 MiB after the warm-up (see MemoryGrowth), or does not end cleanly when its window is
+// closed at the end.
 //
 //   soak [--seconds N] [--seed S] [--no-memory-limit]
 //
@@ -73,30 +74,24 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-struct Memory {
-    std::int64_t startKiB = -1;
-    std::int64_t warmKiB = -1;  // at the end of the warm-up
-    std::int64_t peakKiB = -1;  // the most after the warm-up
-    std::int64_t endKiB = -1;
-};
-
 struct Run {
-    double seconds = 0;
-    double warmUpSeconds = 0;
-    Memory memory;
+    explicit Run(const Options& options)
+        // A fifth of the run, at least 5 s and at most a minute: Mesa builds its drawing code for
+        // each new kind of thing drawn, and the first few seconds see most of them.
+        : warmUp(std::clamp<Clock::duration>(options.length / 5, seconds(5), seconds(60))),
+          memory(warmUp, options.length) {}
+
+    Clock::duration warmUp;
+    double ranSeconds = 0;
+    MemoryGrowth memory;
     std::string failure;  // empty when the game came through
 };
 
 // Storms the game with keys for the length of the soak, or until it fails, watching it all along.
 Run stormAndWatch(const Options& options, GameProcess& game, KeyStorm& storm, FrameWatch& frames) {
-    // A fifth of the run, at least 5 s and at most a minute: Mesa builds its drawing code for
-    // each new kind of thing drawn, and the first few seconds see most of them.
-    const auto warmUp = std::clamp<Clock::duration>(options.length / 5, seconds(5), seconds(60));
-    Run run;
-    run.warmUpSeconds = std::chrono::duration<double>(warmUp).count();
-    run.memory.startKiB = residentKiB(game.pid());
+    Run run(options);
     const Clock::time_point start = Clock::now();
-    Clock::time_point lastPass = start, watchingSince = start, nextMemory = start + warmUp;
+    Clock::time_point lastPass = start, watchingSince = start, nextMemory = start;
     while (run.failure.empty() && Clock::now() - start < options.length) {
         storm.burst(Clock::now());
         std::this_thread::sleep_for(storm.pause());
@@ -116,35 +111,34 @@ Run stormAndWatch(const Options& options, GameProcess& game, KeyStorm& storm, Fr
                 "the game drew no frame for a second, after " + std::to_string(secondsSince(start)) + " s";
         } else if (now >= nextMemory) {
             nextMemory = now + memoryEvery;
-            Memory& m = run.memory;
-            m.endKiB = residentKiB(game.pid());
-            m.warmKiB = m.warmKiB < 0 ? m.endKiB : m.warmKiB;
-            m.peakKiB = std::max(m.peakKiB, m.endKiB);
-            if (options.memoryLimit && m.peakKiB - m.warmKiB > growthLimitKiB) {
-                run.failure = "resident memory grew by more than 2 MiB after the warm-up";
-            }
+            run.memory.sample(now - start, residentKiB(game.pid()));
         }
     }
     storm.releaseAll();
     frames.poll();
-    run.seconds = secondsSince(start);
+    run.ranSeconds = secondsSince(start);
+    if (run.failure.empty() && options.memoryLimit && run.memory.growthKiB() > growthLimitKiB) {
+        run.failure = "resident memory grew by more than 2 MiB after the warm-up";
+    }
     return run;
 }
 
 void report(const Options& options, const Run& run, const KeyStorm& storm, const FrameWatch& frames) {
     std::cout << std::fixed << std::setprecision(1);
-    std::cout << "soak: " << run.seconds << " s of key storms (seed " << options.seed
+    std::cout << "soak: " << run.ranSeconds << " s of key storms (seed " << options.seed
               << "): " << storm.presses() + storm.releases() << " key events sent (" << storm.presses()
               << " presses, " << storm.releases() << " releases)\n";
     std::cout << "soak: " << frames.frames() << " frames drawn ("
-              << static_cast<double>(frames.frames()) / run.seconds
+              << static_cast<double>(frames.frames()) / run.ranSeconds
               << " a second), the longest wait between two " << frames.longestGapMs() << " ms\n";
-    const Memory& m = run.memory;
-    std::cout << "soak: resident memory " << m.startKiB << " KiB at the start, " << m.warmKiB
-              << " KiB after the " << run.warmUpSeconds << " s warm-up, " << m.endKiB
-              << " KiB at the end, at most " << m.peakKiB << " KiB (growth " << m.peakKiB - m.warmKiB
+    const MemoryGrowth& m = run.memory;
+    const auto inSeconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
+    std::cout << "soak: resident memory " << m.startKiB() << " KiB at the start; after the "
+              << inSeconds(run.warmUp) << " s warm-up never under " << m.firstFloorKiB()
+              << " KiB in the next " << inSeconds(m.stretch()) << " s and " << m.lastFloorKiB()
+              << " KiB in the last " << inSeconds(m.stretch()) << " s (growth " << m.growthKiB()
               << " KiB; limit " << (options.memoryLimit ? std::to_string(growthLimitKiB) + " KiB" : "none")
-              << ")\n";
+              << "), at most " << m.peakKiB() << " KiB\n";
 }
 
 }  // namespace
