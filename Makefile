@@ -5,7 +5,7 @@ BUILD_DIR := build/$(PRESET)
 
 BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev
 TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev libxtst-dev xvfb \
-	libxdamage-dev clang-format clang-tidy cppcheck
+	libxdamage-dev libgl1-mesa-dri clang-format clang-tidy cppcheck
 
 .PHONY: play test build deps-build deps-test clean lint sanitize soak
 
