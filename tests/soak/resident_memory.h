@@ -8,10 +8,9 @@
 // The process's resident memory in KiB, as the kernel counts it; -1 once it has gone.
 std::int64_t residentKiB(pid_t pid);
 
-// Resident memory over a soak. Mesa's drawing threads make it swing by a MiB or two and back
-// from one moment to the next, so growth is measured between floors: the lowest reading in the
-// first stretch after the warm-up and the lowest in the last stretch of the run. A leak lifts the
-// floor; a passing swing does not.
+// Resident memory over a soak. It swings up and back as Mesa's large blocks come and go, so
+// growth is measured between floors: the lowest reading in the first stretch after the warm-up
+// and the lowest in the last stretch of the run. A leak lifts the floor; a passing swing does not.
 class MemoryGrowth {
 public:
     using Duration = std::chrono::steady_clock::duration;

@@ -33,8 +33,9 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
-// At 60 frames a second, a second without one is 60 frames missed: far beyond what a busy
-// machine's scheduler delays a runnable process by, so only a stuck game reaches it.
+// At 60 frames a second, a second without one is 60 frames missed: five times the longest wait
+// seen under storms on a busy 2-core machine (some 200 ms), and far beyond what a scheduler
+// delays a runnable process by, so only a stuck game reaches it.
 constexpr milliseconds hangLimit(1000);
 // A pass of the soak's own loop takes at most some 60 ms (a 50 ms pause and a burst of keys).
 // Longer, and the soak itself was held up, so that the frames it did not see prove nothing.
