@@ -35,9 +35,7 @@ void KeyStorm::burst(Clock::time_point now) {
     }
     for (int n = uniform(1, 20); n > 0; --n) {
         // Half the events go to the arrows, which the game steers by.
-        const std::string key =
-            chance(0.5) ? arrows[static_cast<std::size_t>(uniform(0, static_cast<int>(arrows.size()) - 1))]
-                        : others[static_cast<std::size_t>(uniform(0, static_cast<int>(others.size()) - 1))];
+        const std::string key = chance(0.5) ? arrows[index(arrows.size())] : others[index(others.size())];
         if (held_.contains(key) && !chance(0.05)) {
             release(key);
         } else {

@@ -33,6 +33,9 @@ private:
     void release(const std::string& key);
     bool chance(double p) { return std::bernoulli_distribution(p)(random_); }
     int uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+    std::size_t index(std::size_t count) {
+        return std::uniform_int_distribution<std::size_t>(0, count - 1)(random_);
+    }
 
     XSession& x_;
     std::mt19937_64 random_;
