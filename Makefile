@@ -9,12 +9,14 @@ BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev librsvg2-bin
 # `make package` computes the package's dependencies with dpkg-shlibdeps, on the files that `file`
 # finds to be programs.
 PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev file
-# The display tests start their own Xvfb; the package's test also lints the package.
-TEST_PACKAGES := $(sort $(PACKAGE_PACKAGES) libxtst-dev xvfb x11-utils desktop-file-utils lintian)
+# The display tests start their own Xvfb; the package's test also lints the package; the
+# sanitizer run preloads Mesa's driver; `make lint` runs the formatter and two static analysers.
+TEST_PACKAGES := $(sort $(PACKAGE_PACKAGES) libxtst-dev libxdamage-dev xvfb x11-utils libgl1-mesa-dri \
+	desktop-file-utils lintian clang-format clang-tidy cppcheck)
 SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xdotool imagemagick
 BENCH_PACKAGES := $(BUILD_PACKAGES) libxtst-dev xvfb libbenchmark-dev
 
-.PHONY: play test build screenshot bench deps-build deps-test clean
+.PHONY: play test build screenshot bench lint sanitize soak deps-build deps-test clean
 
 play: deps-build build
 	$(BUILD_DIR)/asteroids
@@ -23,6 +25,22 @@ test: deps-test
 	cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET) -j $(JOBS)
 	ctest --preset $(PRESET)
+	@$(MAKE) --no-print-directory lint sanitize
+
+# The format, clang-tidy and cppcheck.
+lint: deps-test build
+	scripts/lint $(BUILD_DIR)
+
+# Every test again under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps-test
+	cmake --preset sanitize
+	cmake --build --preset sanitize -j $(JOBS)
+	ctest --preset sanitize
+
+# The real game under storms of random keys for SOAK_MINUTES minutes.
+SOAK_MINUTES ?= 10
+soak: deps-test build
+	$(BUILD_DIR)/tests/soak --seconds $$(( $(SOAK_MINUTES) * 60 ))
 
 # Figures, not a test: the rules' microbenchmarks, then the whole game under Xvfb in three paces.
 bench:

@@ -13,6 +13,7 @@ std::int32_t glutElapsedMs() { return glutGet(GLUT_ELAPSED_TIME); }
 }  // namespace
 
 void openGameWindow(int& argc, char** argv) {
+    requireDisplay(argc, argv);
     prepareRenderer();
     glutInit(&argc, argv);
     clocks().gameMs = glutElapsedMs;

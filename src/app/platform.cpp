@@ -8,13 +8,17 @@
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <poll.h>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #endif
 
 #if defined(_WIN32)
 
 void detachConsole() { FreeConsole(); }
+
+void requireDisplay(int /*argc*/, char** /*argv*/) {}
 
 void prepareRenderer() {}
 
@@ -26,6 +30,43 @@ bool waitForInput(std::chrono::nanoseconds timeout) {
 #elif defined(__linux__)
 
 void detachConsole() {}
+
+namespace {
+
+// GLUT opens the display named by "-display NAME" on the command line, or else by DISPLAY.
+const char* displayName(int argc, char** argv) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "-display") == 0) {
+            return argv[i + 1];
+        }
+    }
+    return std::getenv("DISPLAY");
+}
+
+}  // namespace
+
+// Without this check GLUT would print its own terse error and exit.
+void requireDisplay(int argc, char** argv) {
+    const char* name = displayName(argc, argv);
+    Display* display = XOpenDisplay(name);
+    if (display != nullptr) {
+        XCloseDisplay(display);
+        return;
+    }
+    if (name == nullptr || *name == '\0') {
+        std::fputs(
+            "asteroids: cannot open the game window because DISPLAY is not set; run the game from a desktop "
+            "session, or set DISPLAY to a running X server\n",
+            stderr);
+    } else {
+        std::fprintf(
+            stderr,
+            "asteroids: cannot open the X display \"%s\"; run the game from a desktop session, or set "
+            "DISPLAY to a running X server\n",
+            name);
+    }
+    std::exit(1);
+}
 
 // Mesa's software rasterizer, llvmpipe, hands each frame to a thread per core and waits for them.
 // The game's frames are a clear and a few outlines: drawn on the game's own thread, they cost less
@@ -52,6 +93,8 @@ bool waitForInput(std::chrono::nanoseconds timeout) {
 #else
 
 void detachConsole() {}
+
+void requireDisplay(int /*argc*/, char** /*argv*/) {}
 
 void prepareRenderer() {}
 

@@ -7,8 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
-GameProcess::GameProcess(const std::string& executable, const std::string& displayName) {
-    pid_ = fork();
+GameProcess::GameProcess(const std::string& executable, const std::string& displayName) : pid_(fork()) {
     if (pid_ == 0) {
         setenv("DISPLAY", displayName.c_str(), 1);
         execl(executable.c_str(), executable.c_str(), static_cast<char*>(nullptr));

@@ -92,7 +92,7 @@ Image XSession::capture(Window window) {
     Image image;
     image.width = attributes.width;
     image.height = attributes.height;
-    image.pixels.reserve(static_cast<std::size_t>(image.width * image.height));
+    image.pixels.reserve(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
             const unsigned long p = XGetPixel(shot, x, y);  // 24-bit TrueColor: 0xRRGGBB

@@ -16,8 +16,8 @@ public:
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
 
-    // The first viewable top-level window with this title; 0 if none shows up in time.
-    Window waitForWindow(const std::string& title, std::chrono::milliseconds timeout);
+    // The first viewable top-level window titled `wanted`; 0 if none shows up in time.
+    Window waitForWindow(const std::string& wanted, std::chrono::milliseconds timeout);
     std::string title(Window window);
     // Position on the screen and size.
     Rect geometry(Window window);
