@@ -48,9 +48,11 @@ const char* displayName(int argc, char** argv) {
 // Without this check GLUT would print its own terse error and exit.
 void requireDisplay(int argc, char** argv) {
     const char* name = displayName(argc, argv);
-    Display* display = XOpenDisplay(name);
-    if (display != nullptr) {
-        XCloseDisplay(display);
+    // The connection stays open for the life of the game. Closed now, it could be the server's
+    // last client, and a server started without -noreset would reset and refuse GLUT's own
+    // connection for a moment.
+    static Display* const found = XOpenDisplay(name);
+    if (found != nullptr) {
         return;
     }
     if (name == nullptr || *name == '\0') {
