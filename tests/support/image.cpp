@@ -34,12 +34,12 @@ std::vector<Blob> Image::blobs(const std::function<bool(Rgb)>& matches, Rect are
     std::vector<std::pair<int, int>> pending;
     for (int y = inside.top; y < inside.bottom; ++y) {
         for (int x = inside.left; x < inside.right; ++x) {
-            if (seen[static_cast<std::size_t>(y * width + x)] || !matches(at(x, y))) {
+            if (seen[indexOf(x, y)] || !matches(at(x, y))) {
                 continue;
             }
             Blob blob{{x, y, x + 1, y + 1}, 0, 0, 0};
             pending.assign(1, {x, y});
-            seen[static_cast<std::size_t>(y * width + x)] = true;
+            seen[indexOf(x, y)] = true;
             while (!pending.empty()) {
                 const auto [px, py] = pending.back();
                 pending.pop_back();
@@ -50,10 +50,10 @@ std::vector<Blob> Image::blobs(const std::function<bool(Rgb)>& matches, Rect are
                                std::max(blob.bounds.right, px + 1), std::max(blob.bounds.bottom, py + 1)};
                 for (int ny = py - 1; ny <= py + 1; ++ny) {
                     for (int nx = px - 1; nx <= px + 1; ++nx) {
-                        const auto index = static_cast<std::size_t>(ny * width + nx);
-                        if (nx >= inside.left && nx < inside.right && ny >= inside.top && ny < inside.bottom &&
-                            !seen[index] && matches(at(nx, ny))) {
-                            seen[index] = true;
+                        const bool within =
+                            nx >= inside.left && nx < inside.right && ny >= inside.top && ny < inside.bottom;
+                        if (within && !seen[indexOf(nx, ny)] && matches(at(nx, ny))) {
+                            seen[indexOf(nx, ny)] = true;
                             pending.emplace_back(nx, ny);
                         }
                     }

@@ -27,10 +27,10 @@ struct Image {
     int height = 0;
     std::vector<Rgb> pixels;  // row by row from the top
 
-    Rgb at(int x, int y) const {
-        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                      static_cast<std::size_t>(x)];
+    std::size_t indexOf(int x, int y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
     }
+    Rgb at(int x, int y) const { return pixels[indexOf(x, y)]; }
     Rect whole() const { return {0, 0, width, height}; }
 
     int count(const std::function<bool(Rgb)>& matches, Rect area) const;
