@@ -63,12 +63,13 @@ std::string formatted(const char* format, double value) {
     return text;
 }
 
-}  // namespace
-
-void printFigures(const std::vector<Column>& columns, std::size_t pressesMeasured) {
-    std::printf("\n| |");
-    for (const Column& c : columns) {
-        std::printf(" %s |", std::string(pacingName(c.pacing)).c_str());
+// A markdown table: a row per figure, a column per entry of `columns`, each cell from `cell`.
+void printTable(const std::string& corner, const std::vector<const Column*>& columns,
+                const std::function<std::string(const Row&, const Column&)>& cell) {
+    const std::string head = corner.empty() ? " " : " " + corner + " ";
+    std::printf("\n|%s|", head.c_str());
+    for (const Column* c : columns) {
+        std::printf(" %s |", std::string(pacingName(c->pacing)).c_str());
     }
     std::printf("\n|---|");
     for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -77,33 +78,32 @@ void printFigures(const std::vector<Column>& columns, std::size_t pressesMeasure
     std::printf("\n");
     for (const Row& row : rows) {
         std::printf("| %s |", row.label);
-        for (const Column& c : columns) {
-            std::printf(" %s |", formatted(row.format, row.value(c.figures)).c_str());
+        for (const Column* c : columns) {
+            std::printf(" %s |", cell(row, *c).c_str());
         }
         std::printf("\n");
     }
+}
+
+}  // namespace
+
+void printFigures(const std::vector<Column>& columns, std::size_t pressesMeasured) {
+    std::vector<const Column*> all;
+    for (const Column& c : columns) {
+        all.push_back(&c);
+    }
+    printTable("", all,
+               [](const Row& row, const Column& c) { return formatted(row.format, row.value(c.figures)); });
     std::printf("\nKey latency over %zu presses of Left in each mode.\n", pressesMeasured);
     if (columns.size() < 2) {
         return;
     }
     const Column& first = columns.front();
-    std::printf("\n| %s ÷ |", std::string(pacingName(first.pacing)).c_str());
-    for (std::size_t i = 1; i < columns.size(); ++i) {
-        std::printf(" %s |", std::string(pacingName(columns[i].pacing)).c_str());
-    }
-    std::printf("\n|---|");
-    for (std::size_t i = 1; i < columns.size(); ++i) {
-        std::printf("---:|");
-    }
-    std::printf("\n");
-    for (const Row& row : rows) {
-        std::printf("| %s |", row.label);
-        for (std::size_t i = 1; i < columns.size(); ++i) {
-            const double ratio = row.value(first.figures) / row.value(columns[i].figures);
-            std::printf(" %s |", formatted("%.3f", ratio).c_str());
-        }
-        std::printf("\n");
-    }
+    const std::vector<const Column*> others(all.begin() + 1, all.end());
+    printTable(std::string(pacingName(first.pacing)) + " ÷", others,
+               [&first](const Row& row, const Column& c) {
+                   return formatted("%.3f", row.value(first.figures) / row.value(c.figures));
+               });
 }
 
 void printMachine() {
