@@ -10,9 +10,11 @@ BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev librsvg2-bin
 # finds to be programs.
 PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev file
 # The display tests start their own Xvfb; the package's test also lints the package; the
-# sanitizer run preloads Mesa's driver; `make lint` runs the formatter and two static analysers.
+# sanitizer run preloads Mesa's driver; `make lint` runs the formatter and two static analysers;
+# the build-matrix check builds the rules with Clang and for ARM64, runs them under qemu, and
+# checks them against the rules written in Python.
 TEST_PACKAGES := $(sort $(PACKAGE_PACKAGES) libxtst-dev libxdamage-dev xvfb x11-utils libgl1-mesa-dri \
-	desktop-file-utils lintian clang-format clang-tidy cppcheck)
+	desktop-file-utils lintian clang-format clang-tidy cppcheck clang g++-aarch64-linux-gnu qemu-user python3)
 SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xdotool imagemagick
 BENCH_PACKAGES := $(BUILD_PACKAGES) libxtst-dev xvfb libbenchmark-dev
 

@@ -4,36 +4,33 @@
 
 #include "world/clock.h"
 
-// Puts every clock the rules read under the test's control for the life of the object.
-// The game clock and the stopwatch's ticks advance together; epoch seconds follow the ticks.
+// Puts every clock the rules read under the test's control for the life of the object. One
+// 64-bit millisecond count drives them all: the game clock and the stopwatch's ticks are its
+// 32-bit readings, which wrap as the real ones do after 24.8 days; epoch seconds follow it.
 class FakeClocks {
 public:
     static constexpr std::int64_t someEpoch = 1'800'000'000;
 
     FakeClocks() : saved_(clocks()) {
-        gameMs_ = 0;
-        ticksMs_ = 0;
+        nowMs_ = 0;
         epochBase_ = someEpoch;
-        clocks() = Clocks{[] { return gameMs_; }, [] { return ticksMs_; },
-                          [] { return epochBase_ + ticksMs_ / 1000; }};
+        clocks() = Clocks{reading, reading, [] { return epochBase_ + nowMs_ / 1000; }};
     }
     ~FakeClocks() { clocks() = saved_; }
     FakeClocks(const FakeClocks&) = delete;
     FakeClocks& operator=(const FakeClocks&) = delete;
 
-    void advanceMs(std::int32_t ms) {
-        gameMs_ += ms;
-        ticksMs_ += ms;
-    }
-    void setNowMs(std::int32_t ms) { advanceMs(ms - gameMs_); }
+    void advanceMs(std::int64_t ms) { nowMs_ += ms; }
+    void setNowMs(std::int64_t ms) { nowMs_ = ms; }
     // Moves the wall clock alone, as a user setting the system time would.
     void shiftEpochSeconds(std::int64_t seconds) { epochBase_ += seconds; }
 
-    std::int32_t gameMs() const { return gameMs_; }
+    std::int32_t gameMs() const { return reading(); }
 
 private:
-    static inline std::int32_t gameMs_ = 0;
-    static inline std::int32_t ticksMs_ = 0;
+    static std::int32_t reading() { return static_cast<std::int32_t>(static_cast<std::uint32_t>(nowMs_)); }
+
+    static inline std::int64_t nowMs_ = 0;
     static inline std::int64_t epochBase_ = 0;
     Clocks saved_;
 };

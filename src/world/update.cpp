@@ -1,5 +1,6 @@
 #include "world/update.h"
 
+#include <cfloat>
 #include <cmath>
 
 #include "world/clock.h"
@@ -7,7 +8,17 @@
 #include "world/world.h"
 
 // The arithmetic is carried in double and rounded to float wherever a value is stored; the
-// order of those roundings is part of the game's behaviour.
+// order of those roundings is part of the game's behaviour, the same in every build.
+//
+// What keeps every build to it:
+// - `rounded` passes each value through a volatile float. Writing and reading a volatile object is
+//   behaviour the optimiser must keep, so the float really is formed and read back: no build may
+//   go on with the double it came from (GCC 12's vectoriser did, at -O2, for the shot's flight).
+// - The rules are compiled without fast math and without fusing a multiply and an add into one
+//   rounding (CMakeLists.txt), which GCC and Clang would otherwise do wherever the processor can.
+// - Doubles must be evaluated as doubles, with no excess precision, as they are on x86-64 and
+//   ARM64; the assertion below refuses a build where they are not (the x87 unit of 32-bit x86).
+static_assert(FLT_EVAL_METHOD == 0, "the rules need double arithmetic carried out in double precision");
 
 namespace {
 
@@ -21,7 +32,10 @@ constexpr double spinDegreesPerMs = static_cast<double>(0.05F);
 
 double radians(float degrees) { return static_cast<double>(degrees) * pi / 180.0; }
 
-float rounded(double v) { return static_cast<float>(v); }
+float rounded(double v) {
+    const volatile float stored = static_cast<float>(v);
+    return stored;
+}
 
 void steerShip(World& w, std::int32_t now) {
     if (w.leftHeld != 0) {
