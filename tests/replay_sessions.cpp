@@ -3,6 +3,7 @@
 //
 //   L <speed> <x> <y> ...  a session starts with this layout (six asteroids, floats by their bits)
 //   K <ms> <k|d|u> <code>  a key pressed (k), or a special key down (d) or up (u)
+//   K <ms> w <seconds>     the wall clock set forward or back
 //   S <ms> <hash>          a step, and the hash of the world after it (--words: the world's words)
 //   E <hash>               the session ends: the hash of the world after every one of its steps
 //

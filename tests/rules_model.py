@@ -66,21 +66,26 @@ class World:
         self.remaining, self.ship_alive, self.ship_x, self.ship_y = 6, True, 5.0, 20.0
         self.fired = self.visible = False
         self.armed, self.shot_x, self.shot_y = True, 5.0, 20.0
-        self.running, self.start_ticks, self.start_time = False, 0, 0
+        self.running, self.start_ticks, self.start_time, self.wall_clock_set = False, 0, 0, 0
         self.rocks = rocks
         self.heading = self.vx = self.vy = self.spin = self.step = self.impulse = 0.0
         self.last = self.left = self.right = self.thrust = 0
         self.left_stamp = self.right_stamp = self.thrust_stamp = 0
 
+    def epoch(self, now):
+        return EPOCH + self.wall_clock_set + now // 1000
+
     def elapsed(self, now):
-        seconds = EPOCH + now // 1000 - self.start_time
+        seconds = self.epoch(now) - self.start_time
         if seconds >= 3600:
             return float(seconds)
         return i32(now - self.start_ticks) / 1000.0
 
     def key(self, now, kind, code):
+        if kind == "w":
+            self.wall_clock_set += code
         if kind == "k" and code == SPACE and not self.visible:
-            self.running, self.start_ticks, self.start_time = True, i32(now), EPOCH + now // 1000
+            self.running, self.start_ticks, self.start_time = True, i32(now), self.epoch(now)
             self.armed = True
         held = 1 if kind == "d" else 0
         if kind in "du" and code == LEFT:

@@ -27,9 +27,12 @@ private:
     std::uint64_t state_;
 };
 
-// Mostly space and the arrows; now and then any other key.
+// Mostly space and the arrows; now and then any other key, or the wall clock set.
 Input randomKey(Random& r, std::int64_t ms, bool steers) {
     const auto anyCode = [&] { return r.between(0, 255); };
+    if (r.oneIn(50)) {
+        return {ms, InputKind::wallClock, r.between(-7200, 7200)};
+    }
     switch (r.between(0, 3)) {
     case 0: return {ms, InputKind::key, r.oneIn(8) ? anyCode() : fireKey};
     case 1: return {ms, InputKind::key, fireKey};
@@ -152,5 +155,6 @@ void Replay::apply(const Input& input) {
     case InputKind::specialDown: specialKeyDown(world_, input.code); break;
     case InputKind::specialUp: specialKeyUp(world_, input.code); break;
     case InputKind::step: updateWorld(world_); break;
+    case InputKind::wallClock: clocks_.shiftEpochSeconds(input.code); break;
     }
 }

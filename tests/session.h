@@ -16,13 +16,14 @@ struct Rock {
 };
 using Layout = std::array<Rock, asteroidCount>;
 
-enum class InputKind : char { key = 'k', specialDown = 'd', specialUp = 'u', step = 's' };
+// A key, a step, or the wall clock set forward or back by the user.
+enum class InputKind : char { key = 'k', specialDown = 'd', specialUp = 'u', step = 's', wallClock = 'w' };
 
 // What reaches the rules, and when: milliseconds of a 64-bit clock that the game reads as 32 bits.
 struct Input {
     std::int64_t ms;
     InputKind kind;
-    int code;  // the key; nothing for a step
+    int code;  // the key, or the seconds the wall clock moves; nothing for a step
 };
 
 struct Session {
@@ -33,7 +34,8 @@ struct Session {
 // Four seconds at 60 steps a second: turns both ways, thrust, and six shots, one of which hits.
 Session scriptedSession();
 
-// 100 to 2000 steps of 0 to 120 ms, with keys pressed and released at odd moments between them.
+// 100 to 2000 steps of 0 to 120 ms, with keys pressed and released at odd moments between them,
+// and now and then the wall clock set up to two hours either way.
 // One in four is played on a shooting gallery of still asteroids in the ship's line of fire, and
 // can be won; one in eight starts just before the game clock wraps, as after 24.8 days.
 Session randomSession(std::uint64_t seed);
