@@ -6,13 +6,6 @@
 
 namespace {
 
-class Keyboard : public ::testing::Test {
-protected:
-    void SetUp() override { createWorld(w); }
-    FakeClocks clock;
-    World w;
-};
-
 struct HeldKeys {
     std::int32_t left, right;
     bool thrust;
@@ -24,7 +17,7 @@ HeldKeys heldKeys(const World& w) {
     return {w.leftHeld, w.rightHeld, w.thrustHeld, w.leftStampMs, w.rightStampMs, w.thrustStampMs};
 }
 
-TEST_F(Keyboard, ArrowsSetFlagsAndStampsOnPressAndClearOnlyFlagsOnRelease) {
+TEST(Keyboard, ArrowsSetAFlagAndStampThePressAndTheReleaseClearsOnlyTheFlag) {
     const struct {
         int key;
         HeldKeys afterPressAt700, afterReleaseAt900;
@@ -35,43 +28,36 @@ TEST_F(Keyboard, ArrowsSetFlagsAndStampsOnPressAndClearOnlyFlagsOnRelease) {
         {103 /* down */, {}, {}},
         {1 /* F1 */, {}, {}},
     };
+    FakeClocks clock;
     for (const auto& c : cases) {
-        World fresh;
-        createWorld(fresh);
+        World w;
+        createWorld(w);
         clock.setNowMs(700);
-        specialKeyDown(fresh, c.key);
-        EXPECT_EQ(heldKeys(fresh), c.afterPressAt700) << c.key;
+        specialKeyDown(w, c.key);
+        EXPECT_EQ(heldKeys(w), c.afterPressAt700) << c.key;
         clock.setNowMs(900);
-        specialKeyUp(fresh, c.key);
-        EXPECT_EQ(heldKeys(fresh), c.afterReleaseAt900) << c.key;
+        specialKeyUp(w, c.key);
+        EXPECT_EQ(heldKeys(w), c.afterReleaseAt900) << c.key;
     }
 }
 
-TEST_F(Keyboard, ReleasingOneTurnKeyLeavesTheOtherHeld) {
-    specialKeyDown(w, keyLeft);
-    specialKeyDown(w, keyRight);
-    specialKeyUp(w, keyLeft);
-    EXPECT_EQ(w.leftHeld, 0);
-    EXPECT_EQ(w.rightHeld, 1);
-}
-
-TEST_F(Keyboard, SpaceArmsTheShotAndStartsItsStopwatchUnlessTheShotShows) {
+TEST(Keyboard, SpaceAloneArmsTheShotAndStartsItsStopwatchWhenNoShotShows) {
+    FakeClocks clock;
+    World w;
+    createWorld(w);
     w.bullet->armed = false;
-    keyPressed(w, 'a');
-    keyPressed(w, fireKey + 1);
-    EXPECT_FALSE(w.stopwatch->running);
-    EXPECT_FALSE(w.bullet->armed);
-
-    clock.advanceMs(1000);
+    for (const int other : {int{'a'}, int{'\r'}, fireKey + 1}) {
+        keyPressed(w, static_cast<unsigned char>(other));
+    }
+    EXPECT_FALSE(w.stopwatch->running || w.bullet->armed);
+    clock.setNowMs(1000);
     keyPressed(w, fireKey);
-    EXPECT_TRUE(w.stopwatch->running);
-    EXPECT_TRUE(w.bullet->armed);
-    const std::int32_t firedAt = w.stopwatch->startTicks;
-
+    EXPECT_TRUE(w.stopwatch->running && w.bullet->armed);
+    EXPECT_EQ(w.stopwatch->startTicks, 1000);
     w.bullet->visible = true;
-    clock.advanceMs(100);
+    clock.setNowMs(1100);
     keyPressed(w, fireKey);
-    EXPECT_EQ(w.stopwatch->startTicks, firedAt) << "a showing shot's lifetime is not restarted";
+    EXPECT_EQ(w.stopwatch->startTicks, 1000) << "a shot showing is not restarted";
 }
 
 }  // namespace
