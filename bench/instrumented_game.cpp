@@ -4,8 +4,8 @@
 
 #include "app/callbacks.h"
 #include "app/game_window.h"
-#include "app/platform.h"
 #include "game_recorder.h"
+#include "render/glut.h"
 #include "render/scene.h"
 #include "world/world.h"
 

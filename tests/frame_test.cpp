@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/game_window.h"
-#include "app/platform.h"
+#include "render/glut.h"
 #include "render/scene.h"
 #include "virtual_display.h"
 #include "world/world.h"

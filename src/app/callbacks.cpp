@@ -1,9 +1,9 @@
 #include "app/callbacks.h"
 
 #include "app/pacing.h"
-#include "app/platform.h"
 #include "app/step_wait.h"
 #include "input/keyboard.h"
+#include "render/glut.h"
 #include "world/update.h"
 #include "world/world.h"
 

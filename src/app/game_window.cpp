@@ -2,6 +2,7 @@
 
 #include "app/callbacks.h"
 #include "app/platform.h"
+#include "render/glut.h"
 #include "render/scene.h"
 #include "world/clock.h"
 #include "world/world.h"

@@ -1,5 +1,6 @@
 #include "app/game_window.h"
 #include "app/platform.h"
+#include "render/glut.h"
 #include "world/world.h"
 
 int main(int argc, char** argv) {

@@ -6,12 +6,6 @@
 
 #include <chrono>
 
-#if defined(__APPLE__)
-#include <GLUT/glut.h>
-#else
-#include <GL/freeglut.h>
-#endif
-
 // Leaves the console the program was started from, where it has one of its own (Windows).
 void detachConsole();
 

@@ -1,4 +1,4 @@
-#include "app/platform.h"
+#include "render/glut.h"
 #include "world/entities.h"
 
 // The shapes are outlines in field units, drawn around the entity's own origin.

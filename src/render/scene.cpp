@@ -1,6 +1,6 @@
 #include "render/scene.h"
 
-#include "app/platform.h"
+#include "render/glut.h"
 #include "render/status_text.h"
 #include "world/world.h"
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/platform.h"
+#include "render/glut.h"
 #include "world/world.h"
 
 namespace {
