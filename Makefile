@@ -16,6 +16,10 @@ TEST_PACKAGES := $(sort $(PACKAGE_PACKAGES) libxtst-dev libxdamage-dev xvfb x11-
 SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xdotool imagemagick
 BENCH_PACKAGES := $(BUILD_PACKAGES) libxtst-dev xvfb libbenchmark-dev
 
+# Windows: cross-built with mingw-w64 against freeglut built from Debian's source package (apt-get
+# source needs dpkg-dev) and GoogleTest from Debian's sources; Wine runs the tests.
+WINDOWS_PACKAGES := make cmake g++-mingw-w64-x86-64-posix dpkg-dev googletest wine64
+
 .PHONY: play test build screenshot bench lint sanitize soak deps-build deps-test clean
 
 play: deps-build build
@@ -54,6 +58,14 @@ bench:
 build:
 	cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET) -j $(JOBS)
+
+# build/windows/asteroids.exe, with freeglut built once into build/windows-deps.
+.PHONY: windows
+windows:
+	@scripts/install-deps $(WINDOWS_PACKAGES)
+	scripts/windows-freeglut build/windows-deps
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
 
 # The README's picture, from a real run of the game.
 screenshot: build

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "fake_clocks.h"
 #include "input/keyboard.h"
@@ -115,8 +116,8 @@ TEST_F(UpdateStep, FirstStepMovesAsteroidsByTheWholeSpanSinceStartThenWraps) {
     // 5 x 0.0004 x 1000 = 2 units along the diagonal, plus the second-order term of
     // asteroidStep squared (0.16) along the spin direction (50 degrees after one second).
     const double spinTerm = 0.4 * 0.4;
-    EXPECT_NEAR(a.x, 50 - 1 - 2 + std::cos(50 * M_PI / 180) * spinTerm, 1e-4);
-    EXPECT_NEAR(a.y, 10 + 2 + std::sin(50 * M_PI / 180) * spinTerm, 1e-4);
+    EXPECT_NEAR(a.x, 50 - 1 - 2 + std::cos(50 * std::numbers::pi / 180) * spinTerm, 1e-4);
+    EXPECT_NEAR(a.y, 10 + 2 + std::sin(50 * std::numbers::pi / 180) * spinTerm, 1e-4);
     EXPECT_FLOAT_EQ(w.spin, 50);
     EXPECT_FLOAT_EQ(w.asteroidStep, 0.4F);
 }
@@ -130,8 +131,8 @@ TEST_F(UpdateStep, AsteroidsDriftOnTheDiagonalBySpeedPlusTheSpinTerm) {
         w.spin = 40;  // 45 degrees after this step
         stepAt(clock.gameMs() + 100);
         const double step = 0.04;
-        EXPECT_NEAR(a.x, 40 - speed * step + std::cos(M_PI / 4) * step * step, 1e-5) << speed;
-        EXPECT_NEAR(a.y, 40 + speed * step + std::sin(M_PI / 4) * step * step, 1e-5) << speed;
+        EXPECT_NEAR(a.x, 40 - speed * step + std::cos(std::numbers::pi / 4) * step * step, 1e-5) << speed;
+        EXPECT_NEAR(a.y, 40 + speed * step + std::sin(std::numbers::pi / 4) * step * step, 1e-5) << speed;
     }
 }
 
