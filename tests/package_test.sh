@@ -81,6 +81,11 @@ if [ ! -f "$program" ] || [ ! -x "$program" ]; then fail "Exec=$(key Exec) is no
 [ -f "$root$icons/scalable/apps/$(key Icon).svg" ] || fail "Icon=$(key Icon) is not installed"
 [[ "$(key Categories)" == *"Game;ArcadeGame;"* ]] || fail "Categories=$(key Categories)"
 
+# The copyright file grants the MIT (Expat) terms of LICENSE, word for word: its last paragraph.
+awk '/^License: Expat$/ { text = ""; next } { text = text $0 "\n" } END { printf "%s", text }' \
+    "$root/usr/share/doc/asteroids/copyright" | sed 's/^ \.$//; s/^ //' |
+    diff -u <(tail -n +5 "$(dirname "$0")/../LICENSE") - || fail "the copyright file's licence is not LICENSE's"
+
 # The hardened build: a position-independent executable, full RELRO (read-only relocations,
 # every symbol bound at start) and the stack protector.
 binary=$root/usr/games/asteroids
