@@ -17,8 +17,12 @@ SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xdotool imagemagick
 BENCH_PACKAGES := $(BUILD_PACKAGES) libxtst-dev xvfb libbenchmark-dev
 
 # Windows: cross-built with mingw-w64 against freeglut built from Debian's source package (apt-get
-# source needs dpkg-dev) and GoogleTest from Debian's sources; Wine runs the tests.
-WINDOWS_PACKAGES := make cmake g++-mingw-w64-x86-64-posix dpkg-dev googletest wine64
+# source needs dpkg-dev) and GoogleTest from Debian's sources, the icon rendered from the SVG and
+# packed with icotool; Wine runs the tests, NSIS makes the installer.
+WINDOWS_PACKAGES := make cmake g++-mingw-w64-x86-64-posix dpkg-dev googletest librsvg2-bin icoutils wine64
+WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis
+# `make test` runs the Windows build's tests too, the installer's among them.
+TEST_PACKAGES += $(WINDOWS_PACKAGE_PACKAGES)
 
 .PHONY: play test build screenshot bench lint sanitize soak deps-build deps-test clean
 
@@ -62,12 +66,17 @@ build:
 	cmake --build --preset $(PRESET) -j $(JOBS)
 
 # build/windows/asteroids.exe, with freeglut built once into build/windows-deps.
-.PHONY: windows
+.PHONY: windows windows-package
 windows:
 	@scripts/install-deps $(WINDOWS_PACKAGES)
 	scripts/windows-freeglut build/windows-deps
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
+
+# The Windows installer and the portable .zip, in build/windows.
+windows-package: windows
+	@scripts/install-deps $(WINDOWS_PACKAGE_PACKAGES)
+	cmake --build --preset windows --target package
 
 # The README's picture, from a real run of the game.
 screenshot: build

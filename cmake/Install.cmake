@@ -7,20 +7,13 @@ set(ASTEROIDS_INSTALL_GAMESDIR "games" CACHE PATH
   "Directory for the game's program, relative to the installation prefix")
 set(ASTEROIDS_ICON_SIZES 16 24 32 48 64 128 256)
 
-# The SVG is the icon's one source; menus that want bitmaps get PNGs rendered from it.
-find_program(RSVG_CONVERT rsvg-convert REQUIRED)
+include(cmake/Icon.cmake)
 find_program(GZIP gzip REQUIRED)
 
 set(generated_files)
 foreach(size IN LISTS ASTEROIDS_ICON_SIZES)
   set(png "${CMAKE_CURRENT_BINARY_DIR}/icons/${size}x${size}/asteroids.png")
-  add_custom_command(OUTPUT "${png}"
-    COMMAND "${CMAKE_COMMAND}" -E make_directory "icons/${size}x${size}"
-    COMMAND "${RSVG_CONVERT}" -w ${size} -h ${size} -o "${png}"
-            "${PROJECT_SOURCE_DIR}/data/asteroids.svg"
-    DEPENDS data/asteroids.svg
-    COMMENT "Rendering the ${size}x${size} icon"
-    VERBATIM)
+  asteroids_render_icon(${size} "${png}")
   install(FILES "${png}" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps")
   list(APPEND generated_files "${png}")
 endforeach()

@@ -6,6 +6,7 @@
 #   package_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
+. "$(dirname "$0")/display.sh"
 
 work=$(mktemp -d)
 xvfb="" game=""
@@ -103,29 +104,10 @@ lintian --fail-on error,warning --suppress-tags initial-upload-closes-no-bugs "$
 grep -v '^running with root privileges' "$work/lintian" || true
 
 # The unpacked game opens its window, named as the menu entry names it, on a display of its own.
-# Both waits allow 30 s for what takes well under a second, for a machine busy with other work.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-for _ in $(seq 300); do
-    grep -q . "$work/display" && break
-    sleep 0.1
-done
-display=$(head -1 "$work/display")
-[ -n "$display" ] || { cat "$work/xvfb.log" >&2; exit 1; }
-export DISPLAY=:$display
+start_display "$work"
 "$binary" &
 game=$!
-title=$(key Name)
-shown=""
-for _ in $(seq 300); do
-    if [[ "$(xwininfo -name "$title" 2>/dev/null)" == *"Map State: IsViewable"* ]]; then
-        shown=yes
-        break
-    fi
-    kill -0 "$game" 2>/dev/null || break
-    sleep 0.1
-done
-[ -n "$shown" ] || fail "no window named '$title' appeared on $DISPLAY"
+wait_for_window "$(key Name)" "$game" || fail "no window named '$(key Name)' appeared on $DISPLAY"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures package checks failed" >&2
