@@ -21,8 +21,9 @@ BENCH_PACKAGES := $(BUILD_PACKAGES) libxtst-dev xvfb libbenchmark-dev
 # packed with icotool; Wine runs the tests, NSIS makes the installer.
 WINDOWS_PACKAGES := make cmake g++-mingw-w64-x86-64-posix dpkg-dev googletest librsvg2-bin icoutils wine64
 WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis
-# `make test` runs the Windows build's tests too, the installer's among them.
-TEST_PACKAGES += $(WINDOWS_PACKAGE_PACKAGES)
+# `make test` runs the Windows build's tests too, the installer's among them, and validates the
+# Debian package's AppStream metadata.
+TEST_PACKAGES += $(WINDOWS_PACKAGE_PACKAGES) appstream
 
 .PHONY: play test build screenshot bench lint sanitize soak deps-build deps-test clean
 

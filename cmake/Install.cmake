@@ -1,6 +1,7 @@
 # Where `cmake --install` puts the game, the way Debian installs games: the program in the games
-# directory (/usr/games under the prefix /usr), a menu entry with its icon, the manual page in
-# section 6 and the package's copyright and changelog.
+# directory (/usr/games under the prefix /usr), a menu entry with its icon, the software centres'
+# description of it (AppStream), the manual page in section 6 and the package's copyright and
+# changelog.
 include(GNUInstallDirs)
 
 set(ASTEROIDS_INSTALL_GAMESDIR "games" CACHE PATH
@@ -36,6 +37,8 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 install(TARGETS asteroids RUNTIME DESTINATION "${ASTEROIDS_INSTALL_GAMESDIR}")
 install(FILES data/asteroids.desktop DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+install(FILES data/asteroids.metainfo.xml DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo"
+  RENAME example.bexum.asteroids.metainfo.xml)
 install(FILES data/asteroids.svg DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps")
 install(FILES "${CMAKE_CURRENT_BINARY_DIR}/asteroids.6.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6")
 install(FILES packaging/copyright DESTINATION "${CMAKE_INSTALL_DOCDIR}")

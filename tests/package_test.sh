@@ -49,6 +49,7 @@ dpkg-deb -x "$deb" "$root"
 icons=/usr/share/icons/hicolor
 expected=(./usr/games/asteroids
     ./usr/share/applications/asteroids.desktop
+    ./usr/share/metainfo/example.bexum.asteroids.metainfo.xml
     ./usr/share/doc/asteroids/changelog.Debian.gz
     ./usr/share/doc/asteroids/copyright)
 for size in 16 24 32 48 64 128 256; do expected+=(".$icons/${size}x$size/apps/asteroids.png"); done
@@ -81,6 +82,9 @@ program=$root/usr/games/$(key Exec)
 if [ ! -f "$program" ] || [ ! -x "$program" ]; then fail "Exec=$(key Exec) is not in /usr/games"; fi
 [ -f "$root$icons/scalable/apps/$(key Icon).svg" ] || fail "Icon=$(key Icon) is not installed"
 [[ "$(key Categories)" == *"Game;ArcadeGame;"* ]] || fail "Categories=$(key Categories)"
+
+# The software centres' description: valid, and launching the menu entry above.
+appstreamcli validate-tree --no-net "$root" || fail "appstreamcli rejects the AppStream metadata"
 
 # The copyright file grants the MIT (Expat) terms of LICENSE, word for word: its last paragraph.
 awk '/^License: Expat$/ { text = ""; next } { text = text $0 "\n" } END { printf "%s", text }' \
