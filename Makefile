@@ -14,7 +14,7 @@ PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev file
 TEST_PACKAGES := $(sort $(PACKAGE_PACKAGES) libxtst-dev libxdamage-dev xvfb x11-utils libgl1-mesa-dri \
 	desktop-file-utils lintian clang-format clang-tidy cppcheck)
 SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xdotool imagemagick
-BENCH_PACKAGES := $(BUILD_PACKAGES) libxtst-dev xvfb libbenchmark-dev
+BENCH_PACKAGES := $(BUILD_PACKAGES) libxtst-dev libxdamage-dev xvfb libbenchmark-dev
 
 # Windows: cross-built with mingw-w64 against freeglut built from Debian's source package (apt-get
 # source needs dpkg-dev) and GoogleTest from Debian's sources, the icon rendered from the SVG and
@@ -53,14 +53,17 @@ SOAK_MINUTES ?= 10
 soak: deps-test build
 	$(BUILD_DIR)/tests/soak --seconds $$(( $(SOAK_MINUTES) * 60 ))
 
-# Figures, not a test: the rules' microbenchmarks, then the whole game under Xvfb in three paces.
-bench:
+# Figures, not a test: the rules' microbenchmarks, then the whole game under Xvfb in three paces,
+# then the shipped game measured from outside, on Linux and under Wine.
+bench: windows
 	@scripts/install-deps $(BENCH_PACKAGES)
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
 	build/bench/bench/figures_tests
 	build/bench/bench/rules_bench
 	build/bench/bench/game_bench
+	build/bench/bench/shipped_bench build/bench/asteroids
+	build/bench/bench/shipped_bench scripts/wine build/windows/asteroids.exe
 
 build:
 	cmake --preset $(PRESET)

@@ -107,14 +107,18 @@ void XSession::tap(const char* keysymName) {
 Image XSession::capture(Window window) {
     XWindowAttributes attributes;
     XGetWindowAttributes(display_, window, &attributes);
-    XImage* shot = XGetImage(display_, window, 0, 0, static_cast<unsigned int>(attributes.width),
-                             static_cast<unsigned int>(attributes.height), AllPlanes, ZPixmap);
+    return capture(window, {0, 0, attributes.width, attributes.height});
+}
+
+Image XSession::capture(Window window, Rect area) {
+    Image image;
+    image.width = area.right - area.left;
+    image.height = area.bottom - area.top;
+    XImage* shot = XGetImage(display_, window, area.left, area.top, static_cast<unsigned int>(image.width),
+                             static_cast<unsigned int>(image.height), AllPlanes, ZPixmap);
     if (shot == nullptr) {
         throw std::runtime_error("cannot read the window's pixels");
     }
-    Image image;
-    image.width = attributes.width;
-    image.height = attributes.height;
     image.pixels.reserve(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {

@@ -33,6 +33,8 @@ public:
     void tap(const char* keysymName);
 
     Image capture(Window window);
+    // The pixels of `area`, in the window's coordinates.
+    Image capture(Window window, Rect area);
 
     // Asks the window to close, as a window manager does when its close button is clicked.
     void requestClose(Window window);
