@@ -94,6 +94,7 @@ std::vector<pid_t> winePartnersOf(pid_t game) {
 // for nothing.
 std::vector<std::int64_t> cpuNsOf(const std::vector<pid_t>& pids) {
     std::vector<std::int64_t> used;
+    used.reserve(pids.size());
     for (const pid_t pid : pids) {
         used.push_back(cpuNsOf(pid));
     }

@@ -9,6 +9,7 @@
 
 GameProcess::GameProcess(const std::vector<std::string>& command, const std::string& displayName) {
     std::vector<char*> argv;
+    argv.reserve(command.size() + 1);
     for (const std::string& argument : command) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
