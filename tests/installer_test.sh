@@ -46,7 +46,10 @@ vendor_key='HKLM\Software\Bexum Asteroids developers'
 unix() { "$wine" winepath -u "$1"; }
 value() { "$wine" reg query "$uninstall_key" /v "$1" | sed -n "s/^ *$1 *REG_SZ *//p" | tr -d '\r'; }
 # An installation that an earlier, interrupted run left behind goes first.
-[ ! -f "$(unix "$folder")/Uninstall.exe" ] || "$wine" "$folder\\Uninstall.exe" /S
+if [ -f "$(unix "$folder")/Uninstall.exe" ]; then
+    "$wine" "$folder\\Uninstall.exe" /S
+    "$wine" wineserver -w
+fi
 
 "$wine" "$installer" /S || fail "the installer failed"
 "$wine" wineserver -w
