@@ -71,7 +71,7 @@ GameRun runGame(const VirtualDisplay& display, XSession& x, Pacing pacing) {
 
     GameRun run;
     run.execNs = monotonicNs();
-    GameProcess game(ASTEROIDS_BENCH_EXECUTABLE, display.name());
+    GameProcess game({ASTEROIDS_BENCH_EXECUTABLE}, display.name());
     stream.closeGameEnd();
     const Window window = x.waitForWindow(title, seconds(10));
     if (window == 0) {

@@ -1,26 +1,20 @@
 # Where `cmake --install` puts the game, the way Debian installs games: the program in the games
-# directory (/usr/games under the prefix /usr), a menu entry with its icon, the manual page in
-# section 6 and the package's copyright and changelog.
+# directory (/usr/games under the prefix /usr), a menu entry with its icon, the software centres'
+# description of it (AppStream), the manual page in section 6 and the package's copyright and
+# changelog.
 include(GNUInstallDirs)
 
 set(ASTEROIDS_INSTALL_GAMESDIR "games" CACHE PATH
   "Directory for the game's program, relative to the installation prefix")
 set(ASTEROIDS_ICON_SIZES 16 24 32 48 64 128 256)
 
-# The SVG is the icon's one source; menus that want bitmaps get PNGs rendered from it.
-find_program(RSVG_CONVERT rsvg-convert REQUIRED)
+include(cmake/Icon.cmake)
 find_program(GZIP gzip REQUIRED)
 
 set(generated_files)
 foreach(size IN LISTS ASTEROIDS_ICON_SIZES)
   set(png "${CMAKE_CURRENT_BINARY_DIR}/icons/${size}x${size}/asteroids.png")
-  add_custom_command(OUTPUT "${png}"
-    COMMAND "${CMAKE_COMMAND}" -E make_directory "icons/${size}x${size}"
-    COMMAND "${RSVG_CONVERT}" -w ${size} -h ${size} -o "${png}"
-            "${PROJECT_SOURCE_DIR}/data/asteroids.svg"
-    DEPENDS data/asteroids.svg
-    COMMENT "Rendering the ${size}x${size} icon"
-    VERBATIM)
+  asteroids_render_icon(${size} "${png}")
   install(FILES "${png}" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps")
   list(APPEND generated_files "${png}")
 endforeach()
@@ -43,6 +37,8 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 install(TARGETS asteroids RUNTIME DESTINATION "${ASTEROIDS_INSTALL_GAMESDIR}")
 install(FILES data/asteroids.desktop DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+install(FILES data/asteroids.metainfo.xml DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo"
+  RENAME example.bexum.asteroids.metainfo.xml)
 install(FILES data/asteroids.svg DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps")
 install(FILES "${CMAKE_CURRENT_BINARY_DIR}/asteroids.6.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6")
 install(FILES packaging/copyright DESTINATION "${CMAKE_INSTALL_DOCDIR}")

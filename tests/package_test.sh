@@ -6,6 +6,7 @@
 #   package_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
+. "$(dirname "$0")/display.sh"
 
 work=$(mktemp -d)
 xvfb="" game=""
@@ -48,6 +49,7 @@ dpkg-deb -x "$deb" "$root"
 icons=/usr/share/icons/hicolor
 expected=(./usr/games/asteroids
     ./usr/share/applications/asteroids.desktop
+    ./usr/share/metainfo/example.bexum.asteroids.metainfo.xml
     ./usr/share/doc/asteroids/changelog.Debian.gz
     ./usr/share/doc/asteroids/copyright)
 for size in 16 24 32 48 64 128 256; do expected+=(".$icons/${size}x$size/apps/asteroids.png"); done
@@ -81,6 +83,14 @@ if [ ! -f "$program" ] || [ ! -x "$program" ]; then fail "Exec=$(key Exec) is no
 [ -f "$root$icons/scalable/apps/$(key Icon).svg" ] || fail "Icon=$(key Icon) is not installed"
 [[ "$(key Categories)" == *"Game;ArcadeGame;"* ]] || fail "Categories=$(key Categories)"
 
+# The software centres' description: valid, and launching the menu entry above.
+appstreamcli validate-tree --no-net "$root" || fail "appstreamcli rejects the AppStream metadata"
+
+# The copyright file grants the MIT (Expat) terms of LICENSE, word for word: its last paragraph.
+awk '/^License: Expat$/ { text = ""; next } { text = text $0 "\n" } END { printf "%s", text }' \
+    "$root/usr/share/doc/asteroids/copyright" | sed 's/^ \.$//; s/^ //' |
+    diff -u <(tail -n +5 "$(dirname "$0")/../LICENSE") - || fail "the copyright file's licence is not LICENSE's"
+
 # The hardened build: a position-independent executable, full RELRO (read-only relocations,
 # every symbol bound at start) and the stack protector.
 binary=$root/usr/games/asteroids
@@ -98,29 +108,10 @@ lintian --fail-on error,warning --suppress-tags initial-upload-closes-no-bugs "$
 grep -v '^running with root privileges' "$work/lintian" || true
 
 # The unpacked game opens its window, named as the menu entry names it, on a display of its own.
-# Both waits allow 30 s for what takes well under a second, for a machine busy with other work.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-for _ in $(seq 300); do
-    grep -q . "$work/display" && break
-    sleep 0.1
-done
-display=$(head -1 "$work/display")
-[ -n "$display" ] || { cat "$work/xvfb.log" >&2; exit 1; }
-export DISPLAY=:$display
+start_display "$work"
 "$binary" &
 game=$!
-title=$(key Name)
-shown=""
-for _ in $(seq 300); do
-    if [[ "$(xwininfo -name "$title" 2>/dev/null)" == *"Map State: IsViewable"* ]]; then
-        shown=yes
-        break
-    fi
-    kill -0 "$game" 2>/dev/null || break
-    sleep 0.1
-done
-[ -n "$shown" ] || fail "no window named '$title' appeared on $DISPLAY"
+wait_for_window "$(key Name)" "$game" || fail "no window named '$(key Name)' appeared on $DISPLAY"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures package checks failed" >&2

@@ -2,8 +2,11 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "game_process.h"
 #include "virtual_display.h"
@@ -16,12 +19,23 @@
 // than for a fixed time, and take their margins from the rules: turning is 0.4 degrees per
 // millisecond held, a shot lives 0.4 s, and a ship that does not move is first struck about 22 s
 // into the game.
+//
+// With ASTEROIDS_WINE_GAME naming the Windows build's asteroids.exe, the tests run that under Wine
+// instead, started as the Start menu starts it: in a console window of its own, which it leaves.
 
 namespace {
 
 using std::chrono::milliseconds;
 
 const char* const title = "Bexum Asteroids Game";
+const char* const wineGame = std::getenv("ASTEROIDS_WINE_GAME");
+
+std::vector<std::string> gameCommand() {
+    if (wineGame == nullptr) {
+        return {ASTEROIDS_EXECUTABLE};
+    }
+    return {ASTEROIDS_WINE, "start", "/wait", "/unix", wineGame};
+}
 
 // Where the ship starts, in the window's pixels: (5, 20) on the 50 by 50 field.
 constexpr double shipStartX = 5 * 14.4;
@@ -86,6 +100,14 @@ protected:
             pause(10);
         }
     }
+    // Under Wine the process started is the launcher that waits for the game: ending it would
+    // leave the game running. Ending the prefix's server ends them all, while their display is up.
+    void TearDown() override {
+        if (wineGame != nullptr) {
+            // Status 1 when nothing was left to end.
+            [[maybe_unused]] const int status = std::system(ASTEROIDS_WINE " wineserver -k");
+        }
+    }
     // Looks at the game until `seen` holds, for up to two seconds.
     template <typename Condition>
     bool waitFor(Condition seen) {
@@ -118,17 +140,36 @@ protected:
 
     VirtualDisplay display;
     XSession x{display.name()};
-    GameProcess game{ASTEROIDS_EXECUTABLE, display.name()};
+    GameProcess game{gameCommand(), display.name()};
     Window window = 0;
 };
 
-TEST_F(Program, OpensItsTitledWindowAtTheTopLeft) {
+TEST_F(Program, OpensItsTitledWindowAtTheTopLeftFilledWithTheField) {
     EXPECT_EQ(x.title(window), title);
     const Rect where = x.geometry(window);
-    EXPECT_EQ(where.left, 0);
-    EXPECT_EQ(where.top, 0);
-    EXPECT_EQ(where.right, 720);
-    EXPECT_EQ(where.bottom, 640);
+    EXPECT_EQ(where.right - where.left, 720);
+    EXPECT_EQ(where.bottom - where.top, 640);
+    if (wineGame == nullptr) {
+        EXPECT_EQ(where.left, 0);
+        EXPECT_EQ(where.top, 0);
+    } else {
+        // Windows puts the frame's outer corner at the top-left; the drawing sits inside the
+        // frame's border and below its title bar.
+        EXPECT_GT(where.left, 0);
+        EXPECT_LE(where.left, 16);
+        EXPECT_GT(where.top, where.left);
+        EXPECT_LE(where.top, 48);
+    }
+    EXPECT_GT(frame().count(isField), 720 * 640 * 9 / 10);
+}
+
+TEST_F(Program, ShowsNoWindowButItsOwn) {
+    const bool alone = waitFor([&] { return x.shownWindows() == std::vector<Window>{window}; });
+    std::string titles;
+    for (const Window w : x.shownWindows()) {
+        titles += " \"" + x.title(w) + "\"";
+    }
+    EXPECT_TRUE(alone) << "windows shown:" << titles;
 }
 
 TEST_F(Program, LeftArrowTurnsCounterClockwiseAndRightArrowClockwise) {

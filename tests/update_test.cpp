@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "fake_clocks.h"
 #include "input/keyboard.h"
@@ -81,9 +82,9 @@ TEST_F(UpdateStep, AsteroidsDriftDiagonallyBySpeedAndAllSpinTogether) {
     w.asteroids[1]->speed = -5;
     stepAt(1000);  // plus a push of asteroidStep squared (0.16) along the spin, 50 degrees
     const double push = 0.16;
-    EXPECT_NEAR(w.asteroids[0]->x, 40 - 3.6 + std::cos(50 * M_PI / 180) * push, 1e-4);
-    EXPECT_NEAR(w.asteroids[0]->y, 40 + 3.6 + std::sin(50 * M_PI / 180) * push, 1e-4);
-    EXPECT_NEAR(w.asteroids[1]->x, 40 + 2.0 + std::cos(50 * M_PI / 180) * push, 1e-4);
+    EXPECT_NEAR(w.asteroids[0]->x, 40 - 3.6 + std::cos(50 * std::numbers::pi / 180) * push, 1e-4);
+    EXPECT_NEAR(w.asteroids[0]->y, 40 + 3.6 + std::sin(50 * std::numbers::pi / 180) * push, 1e-4);
+    EXPECT_NEAR(w.asteroids[1]->x, 40 + 2.0 + std::cos(50 * std::numbers::pi / 180) * push, 1e-4);
     EXPECT_FLOAT_EQ(w.spin, 50);
 }
 

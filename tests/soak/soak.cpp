@@ -158,7 +158,7 @@ int main(int argc, char** argv) {
     XSession x(display.name());
     XSetErrorHandler(ignoreXError);
     fixMallocThresholds();
-    GameProcess game(ASTEROIDS_EXECUTABLE, display.name());
+    GameProcess game({ASTEROIDS_EXECUTABLE}, display.name());
     const Window window = x.waitForWindow("Bexum Asteroids Game", seconds(10));
     if (window == 0) {
         std::cout << "soak: FAILED: no game window within 10 s\n";

@@ -7,14 +7,21 @@
 #include <stdexcept>
 #include <thread>
 
-GameProcess::GameProcess(const std::string& executable, const std::string& displayName) : pid_(fork()) {
+GameProcess::GameProcess(const std::vector<std::string>& command, const std::string& displayName) {
+    std::vector<char*> argv;
+    argv.reserve(command.size() + 1);
+    for (const std::string& argument : command) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    pid_ = fork();
     if (pid_ == 0) {
         setenv("DISPLAY", displayName.c_str(), 1);
-        execl(executable.c_str(), executable.c_str(), static_cast<char*>(nullptr));
+        execv(argv[0], argv.data());
         _exit(127);
     }
     if (pid_ < 0) {
-        throw std::runtime_error("cannot start " + executable);
+        throw std::runtime_error("cannot start " + command.front());
     }
 }
 

@@ -5,12 +5,13 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
-// The built game, started as its own process on the given X display. Killed on destruction if it
-// is still running.
+// The built game, started as its own process on the given X display: the program and its
+// arguments, such as {"wine", "asteroids.exe"}. Killed on destruction if it is still running.
 class GameProcess {
 public:
-    GameProcess(const std::string& executable, const std::string& displayName);
+    GameProcess(const std::vector<std::string>& command, const std::string& displayName);
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +16,9 @@ VirtualDisplay::VirtualDisplay() {
     }
     server_ = fork();
     if (server_ == 0) {
+        // A test that dies without its destructors (Xlib ends the process on an X error) takes
+        // its server along, instead of leaving it to hold the test runner's output open.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         close(ready[0]);
         const int quiet = open("/dev/null", O_WRONLY);
         dup2(quiet, STDOUT_FILENO);

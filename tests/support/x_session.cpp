@@ -6,7 +6,22 @@
 #include <stdexcept>
 #include <thread>
 
+namespace {
+
+XErrorHandler defaultErrorHandler = nullptr;
+
+// A window can go between listing it and looking at it, as a console window does when its program
+// leaves it: then it is simply not there. Any other error is Xlib's to report.
+int ignoreGoneWindows(Display* display, XErrorEvent* error) {
+    return error->error_code == BadWindow ? 0 : defaultErrorHandler(display, error);
+}
+
+}  // namespace
+
 XSession::XSession(const std::string& displayName) : display_(XOpenDisplay(displayName.c_str())) {
+    if (defaultErrorHandler == nullptr) {
+        defaultErrorHandler = XSetErrorHandler(ignoreGoneWindows);
+    }
     if (display_ == nullptr) {
         throw std::runtime_error("cannot open X display " + displayName);
     }
@@ -31,26 +46,34 @@ std::string XSession::title(Window window) {
 Window XSession::waitForWindow(const std::string& wanted, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     do {
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        Window found = 0;
-        if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) != 0) {
-            for (unsigned int i = 0; i < count && found == 0; ++i) {
-                XWindowAttributes attributes;
-                if (XGetWindowAttributes(display_, children[i], &attributes) != 0 &&
-                    attributes.map_state == IsViewable && title(children[i]) == wanted) {
-                    found = children[i];
-                }
+        for (const Window w : shownWindows()) {
+            if (title(w) == wanted) {
+                return w;
             }
-            XFree(children);
-        }
-        if (found != 0) {
-            return found;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     } while (std::chrono::steady_clock::now() < deadline);
     return 0;
+}
+
+std::vector<Window> XSession::shownWindows() {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    std::vector<Window> shown;
+    if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) != 0) {
+        for (unsigned int i = 0; i < count; ++i) {
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display_, children[i], &attributes) != 0 &&
+                attributes.map_state == IsViewable && attributes.x + attributes.width > 0 &&
+                attributes.y + attributes.height > 0 && attributes.x < WidthOfScreen(attributes.screen) &&
+                attributes.y < HeightOfScreen(attributes.screen)) {
+                shown.push_back(children[i]);
+            }
+        }
+        XFree(children);
+    }
+    return shown;
 }
 
 Rect XSession::geometry(Window window) {
@@ -84,14 +107,18 @@ void XSession::tap(const char* keysymName) {
 Image XSession::capture(Window window) {
     XWindowAttributes attributes;
     XGetWindowAttributes(display_, window, &attributes);
-    XImage* shot = XGetImage(display_, window, 0, 0, static_cast<unsigned int>(attributes.width),
-                             static_cast<unsigned int>(attributes.height), AllPlanes, ZPixmap);
+    return capture(window, {0, 0, attributes.width, attributes.height});
+}
+
+Image XSession::capture(Window window, Rect area) {
+    Image image;
+    image.width = area.right - area.left;
+    image.height = area.bottom - area.top;
+    XImage* shot = XGetImage(display_, window, area.left, area.top, static_cast<unsigned int>(image.width),
+                             static_cast<unsigned int>(image.height), AllPlanes, ZPixmap);
     if (shot == nullptr) {
         throw std::runtime_error("cannot read the window's pixels");
     }
-    Image image;
-    image.width = attributes.width;
-    image.height = attributes.height;
     image.pixels.reserve(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {

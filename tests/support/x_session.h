@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "image.h"
 
@@ -16,8 +17,11 @@ public:
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
 
-    // The first viewable top-level window titled `wanted`; 0 if none shows up in time.
+    // The first shown top-level window titled `wanted`; 0 if none shows up in time.
     Window waitForWindow(const std::string& wanted, std::chrono::milliseconds timeout);
+    // The top-level windows a player can see now (mapped, and at least partly on the screen),
+    // bottom to top.
+    std::vector<Window> shownWindows();
     std::string title(Window window);
     // Position on the screen and size.
     Rect geometry(Window window);
@@ -29,6 +33,8 @@ public:
     void tap(const char* keysymName);
 
     Image capture(Window window);
+    // The pixels of `area`, in the window's coordinates.
+    Image capture(Window window, Rect area);
 
     // Asks the window to close, as a window manager does when its close button is clicked.
     void requestClose(Window window);

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Makes the Windows installer and the portable .zip from a finished Windows build, installs the
+# game silently under Wine, checks where it went and what Windows is told, starts it from its
+# Start-menu entry until its window shows, uninstalls it silently, and checks that nothing is left.
+#
+#   installer_test.sh BUILD_DIR
+set -euo pipefail
+build=$1
+here=$(dirname "$0")
+wine=$here/../scripts/wine
+. "$here/display.sh"
+
+work=$(mktemp -d)
+xvfb=""
+cleanup() {
+    "$wine" wineserver -k 2>/dev/null || true
+    if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log" >&2; exit 1; }
+installer=$(echo "$work"/out/*.exe)
+zip=$(echo "$work"/out/*.zip)
+[ -f "$installer" ] && [ -f "$zip" ] || { echo "expected an installer and a .zip: $(ls "$work/out")" >&2; exit 1; }
+echo "packages: $(basename "$installer") $(basename "$zip")"
+
+# The portable .zip: the game and its licence.
+diff -u <(printf '%s\n' LICENSE.txt asteroids.exe) \
+    <(cmake -E tar tf "$zip" | sed 's|^[^/]*/||' | grep . | LC_ALL=C sort) || fail "the .zip holds other files"
+# The installer shows the licence before it installs.
+grep -q '^ *!insertmacro MUI_PAGE_LICENSE ".*/LICENSE"' "$work"/out/_CPack_Packages/*/NSIS/project.nsi ||
+    fail "the installer has no licence page"
+
+# Where the game goes, and what Windows keeps about it.
+folder='C:\Program Files\Bexum Asteroids'
+menu='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Bexum Asteroids'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Bexum Asteroids'
+vendor_key='HKLM\Software\Bexum Asteroids developers'
+unix() { "$wine" winepath -u "$1"; }
+value() { "$wine" reg query "$uninstall_key" /v "$1" | sed -n "s/^ *$1 *REG_SZ *//p" | tr -d '\r'; }
+# An installation that an earlier, interrupted run left behind goes first.
+if [ -f "$(unix "$folder")/Uninstall.exe" ]; then
+    "$wine" "$folder\\Uninstall.exe" /S
+    "$wine" wineserver -w
+fi
+
+"$wine" "$installer" /S || fail "the installer failed"
+"$wine" wineserver -w
+diff -u <(printf '%s\n' LICENSE.txt Uninstall.exe asteroids.exe) <(ls "$(unix "$folder")") ||
+    fail "$folder holds other files"
+shortcut="$(unix "$menu")/Bexum Asteroids.lnk"
+[ -f "$shortcut" ] || fail "no Start-menu entry"
+# The entry's icon is the game's (the one full path the shortcut holds as text), and the game
+# carries one. That the entry starts the game is seen below.
+strings -el "$shortcut" | grep -q -F "$folder\\asteroids.exe" || fail "the Start-menu entry's icon is not the game's"
+wrestool -l "$(unix "$folder")/asteroids.exe" | grep -q "type=group_icon" || fail "the game has no icon"
+[ "$(value DisplayName)" = "Bexum Asteroids" ] || fail "installed programs list '$(value DisplayName)'"
+[ "$(value DisplayIcon)" = "$folder\\asteroids.exe" ] || fail "the installed programs' icon is '$(value DisplayIcon)'"
+[ "$(value UninstallString)" = "\"$folder\\Uninstall.exe\"" ] ||
+    fail "the installed programs' uninstaller is '$(value UninstallString)'"
+
+start_display "$work"
+# Wine's launcher waits for what it starts, which a wrong entry may never end.
+"$wine" start /unix "$shortcut" &
+wait_for_window "Bexum Asteroids Game" || fail "the Start-menu entry showed no game window on $DISPLAY"
+"$wine" wineserver -k
+
+# The uninstaller runs a copy of itself and returns at once: the server's end is its end.
+"$wine" "$folder\\Uninstall.exe" /S || fail "the uninstaller failed"
+"$wine" wineserver -w
+[ ! -e "$(unix "$folder")" ] || fail "$folder is left: $(ls "$(unix "$folder")")"
+[ ! -e "$(unix "$menu")" ] || fail "the Start-menu folder is left"
+for key in "$uninstall_key" "$vendor_key"; do
+    ! "$wine" reg query "$key" >/dev/null 2>&1 || fail "$key is left"
+done
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures installer checks failed" >&2
+    exit 1
+fi
+echo "installer checks passed"
