@@ -53,19 +53,16 @@ sanitize: deps-test
 # The real game under storms of random keys for SOAK_MINUTES minutes.
 SOAK_MINUTES ?= 10
 soak: deps-test build
-	$(BUILD_DIR)/tests/soak --seconds $$(( $(SOAK_MINUTES) * 60 ))
+	ASTEROIDS_SOAK_SECONDS=$$(( $(SOAK_MINUTES) * 60 )) $(BUILD_DIR)/tests/program_tests --gtest_filter=Program.ComesThroughStormsOfKeys
 
-# Figures, not a test: the rules' microbenchmarks, then the whole game under Xvfb in three paces,
-# then the shipped game measured from outside, on Linux and under Wine.
+# Figures, not a test: the rules' microbenchmarks, then the game under Xvfb in three paces and
+# the Windows build under Wine.
 bench: windows
 	@scripts/install-deps $(BENCH_PACKAGES)
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
-	build/bench/bench/figures_tests
 	build/bench/bench/rules_bench
 	build/bench/bench/game_bench
-	build/bench/bench/shipped_bench build/bench/asteroids
-	build/bench/bench/shipped_bench scripts/wine build/windows/asteroids.exe
 
 build:
 	cmake --preset $(PRESET)

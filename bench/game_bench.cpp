@@ -1,150 +1,269 @@
-// The whole game under a private Xvfb, once for each pace, with real key presses through the X
-// server; prints the figures side by side and the ratios of the game's own pace to the others.
-// Prints figures only: it never passes or fails on time.
+// The game measured from outside, as a player's machine runs it, on a private Xvfb with real key
+// presses: the shipped game; the same game in two other paces, one that never waits and one that
+// sleeps until the step is due, deaf to input; and the Windows build under Wine. Prints their
+// figures side by side, then the shipped game's over each other's. Figures only: it never passes or
+// fails on time.
+//
+//   game_bench [shipped] [free-running] [plain-sleep] [wine]     (all four by default)
 
-#include <chrono>
+#include <dirent.h>
+#include <sys/utsname.h>
+
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <stdexcept>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include "event_stream.h"
-#include "figures.h"
-#include "game_process.h"
-#include "report.h"
-#include "virtual_display.h"
-#include "x_session.h"
+#include "display.h"
 
 namespace {
 
-using std::chrono::milliseconds;
-using std::chrono::nanoseconds;
 using std::chrono::seconds;
 
-const char* const title = "Bexum Asteroids Game";
+// Wine takes seconds to start a program when its server is not running yet.
+constexpr auto windowTimeout = seconds(30);
 // Well past start-up: the first frames compile the drawing's shaders.
-constexpr auto warmUp = seconds(1);
+constexpr auto warmUp = seconds(2);
 constexpr auto shortestRun = seconds(10);
-constexpr std::size_t presses = 120;
-// Presses and releases of Left alternate with gaps drawn over a whole step period, so that they land
-// at every point of the step grid. Turning keeps the ship in place: the run ends long before the
-// default layout's asteroid reaches it, about 22.5 s in.
-constexpr int shortestGapUs = 40'000;
-constexpr int longestGapUs = shortestGapUs + 16'667;
-// Room after the last release for its frame to be drawn.
-constexpr auto lastFrameRoom = milliseconds(100);
-constexpr auto keyTimeout = seconds(5);
+// Presses of Left, which turns the ship where it stands, each after a gap drawn over a whole step
+// period, so that they land at every point of the step grid; all long before an asteroid nears the
+// ship (about 22 s in on glibc's layout, minutes on Windows').
+constexpr int presses = 60;
+// Around where the ship starts, (5, 20) on the field.
+constexpr Rect shipArea{32, 344, 112, 424};
 
-std::int64_t cpuNsOf(pid_t pid) {
+struct Game {
+    const char* name;
+    std::vector<std::string> command;
+    const char* pacing;  // the benchmark build's, or nothing for the game's own
+};
+
+const Game games[] = {
+    {"shipped", {ASTEROIDS_EXECUTABLE}, nullptr},
+    {"free-running", {ASTEROIDS_BENCH_EXECUTABLE}, "free-running"},
+    {"plain-sleep", {ASTEROIDS_BENCH_EXECUTABLE}, "plain-sleep"},
+    {"wine", {ASTEROIDS_WINE, ASTEROIDS_WINDOWS_GAME}, nullptr},
+};
+
+// Nearest rank: the smallest sample that at least that share of them do not exceed.
+double percentile(std::vector<double> samples, double share) {
+    if (samples.empty()) {
+        return NAN;
+    }
+    std::sort(samples.begin(), samples.end());
+    const auto rank = static_cast<std::size_t>(std::ceil(share * static_cast<double>(samples.size())));
+    return samples[std::max<std::size_t>(rank, 1) - 1];
+}
+
+double msBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+double cpuMsOf(pid_t pid) {
     clockid_t clock{};
     timespec used{};
     if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &used) != 0) {
-        throw std::runtime_error("cannot read the game's CPU time");
+        return 0;  // gone
     }
-    return static_cast<std::int64_t>(used.tv_sec) * 1'000'000'000 + used.tv_nsec;
+    return static_cast<double>(used.tv_sec) * 1e3 + static_cast<double>(used.tv_nsec) / 1e6;
 }
 
-std::int64_t peakResidentKiBOf(pid_t pid) {
+std::string statusOf(pid_t pid, const char* field) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string field;
-    while (status >> field) {
-        if (field == "VmHWM:") {
-            std::int64_t kib = 0;
-            status >> kib;
-            return kib;
+    std::string name, value;
+    while (status >> name && name != field) {
+        status.ignore(1 << 16, '\n');
+    }
+    status >> value;
+    return value;
+}
+
+// The other processes of the game's Wine prefix (its server and the services it starts), which
+// work for the game: those with the same WINEPREFIX.
+std::vector<pid_t> winePartnersOf(pid_t game) {
+    const auto prefixOf = [](pid_t pid) {
+        std::ifstream environment("/proc/" + std::to_string(pid) + "/environ");
+        std::string entry;
+        while (std::getline(environment, entry, '\0') && entry.rfind("WINEPREFIX=", 0) != 0) {
+        }
+        return entry.rfind("WINEPREFIX=", 0) == 0 ? entry : "";
+    };
+    std::vector<pid_t> partners;
+    const std::string prefix = prefixOf(game);
+    DIR* proc = opendir("/proc");
+    for (const dirent* entry = readdir(proc); entry != nullptr && !prefix.empty(); entry = readdir(proc)) {
+        const auto pid = static_cast<pid_t>(std::atoi(entry->d_name));
+        if (pid > 0 && pid != game && prefixOf(pid) == prefix) {
+            partners.push_back(pid);
         }
     }
-    throw std::runtime_error("no peak resident memory for the game");
+    closedir(proc);
+    return partners;
 }
 
-std::int64_t nsFromNow(std::chrono::nanoseconds wait) { return monotonicNs() + wait.count(); }
+struct Figures {
+    double framesPerSecond = 0;
+    std::vector<double> frameIntervalsMs;
+    double cpuPercent = 0;
+    double partnersCpuPercent = NAN;  // Wine's other processes
+    double peakResidentMiB = 0;
+    double firstFrameMs = 0;  // from the exec to the first frame seen once the window shows
+    std::vector<double> keyLatenciesMs;
+};
 
-GameRun runGame(const VirtualDisplay& display, XSession& x, Pacing pacing) {
-    const std::string mode(pacingName(pacing));
-    EventStream stream;
-    setenv(pacingVariable, mode.c_str(), 1);
-    setenv(eventsFdVariable, std::to_string(stream.gameEnd()).c_str(), 1);
-
-    GameRun run;
-    run.execNs = monotonicNs();
-    GameProcess game({ASTEROIDS_BENCH_EXECUTABLE}, display.name());
-    stream.closeGameEnd();
-    const Window window = x.waitForWindow(title, seconds(10));
+Figures measure(const Game& game, const VirtualDisplay& display, XSession& x) {
+    if (game.pacing != nullptr) {
+        setenv("ASTEROIDS_BENCH_PACING", game.pacing, 1);
+    }
+    const Clock::time_point exec = Clock::now();
+    GameProcess process(game.command, display.name());
+    unsetenv("ASTEROIDS_BENCH_PACING");
+    const Window window = x.waitForWindow("Bexum Asteroids Game", windowTimeout);
     if (window == 0) {
-        throw std::runtime_error("no game window within 10 s");
+        throw std::runtime_error(std::string("no window of the ") + game.name + " game within 30 s");
     }
     x.focus(window);
-    stream.readUntil(nsFromNow(warmUp));
+    FrameWatch frames(x, window);
+    Figures f;
+    frames.waitForFrame(milliseconds(2'000));
+    f.firstFrameMs = msBetween(exec, frames.lastSeen);
+    frames.watchUntil(Clock::now() + warmUp);
 
-    run.fromNs = monotonicNs();
-    const std::int64_t cpuFrom = cpuNsOf(game.pid());
+    const std::vector<pid_t> partners = winePartnersOf(process.pid());
+    const auto cpuMs = [&] {
+        std::vector<double> used{cpuMsOf(process.pid())};
+        std::transform(partners.begin(), partners.end(), std::back_inserter(used), cpuMsOf);
+        return used;
+    };
+    const std::vector<double> cpuFrom = cpuMs();
+    const std::size_t framesFrom = frames.times.size();
+    const Clock::time_point from = Clock::now();
     std::mt19937 random(1);
-    std::uniform_int_distribution<int> gapUs(shortestGapUs, longestGapUs);
-    for (std::size_t i = 0; i < 2 * presses; ++i) {
-        stream.readUntil(nsFromNow(std::chrono::microseconds(gapUs(random))));
-        const bool down = i % 2 == 0;
-        run.keys.push_back({monotonicNs(), down});
-        x.key("Left", down);
-        // One key at a time: GLUT takes a release that it reads while the key is down again for
-        // the keyboard's auto-repeat, and drops it with the press after it.
-        if (!stream.readUntilKeys(i + 1, nsFromNow(keyTimeout))) {
-            throw std::runtime_error("the " + mode + " game missed key " + std::to_string(i));
+    std::uniform_int_distribution<int> gapUs(40'000, 56'667);
+    for (int i = 0; i < presses; ++i) {
+        frames.watchUntil(Clock::now() + std::chrono::microseconds(gapUs(random)));
+        const Image before = x.capture(window, shipArea);
+        const Clock::time_point pressed = Clock::now();
+        x.key("Left", true);
+        while (frames.waitForFrame(milliseconds(2'000))) {
+            if (x.capture(window, shipArea).pixels != before.pixels) {
+                f.keyLatenciesMs.push_back(msBetween(pressed, frames.lastSeen));
+                break;
+            }
+        }
+        x.key("Left", false);
+    }
+    frames.watchUntil(from + shortestRun);
+    const double wallMs = msBetween(from, Clock::now());
+    const std::vector<double> cpuTo = cpuMs();
+
+    f.framesPerSecond = static_cast<double>(frames.times.size() - framesFrom) * 1e3 / wallMs;
+    for (std::size_t i = framesFrom + 1; i < frames.times.size(); ++i) {
+        f.frameIntervalsMs.push_back(static_cast<double>(frames.times[i] - frames.times[i - 1]));
+    }
+    f.cpuPercent = 100 * (cpuTo[0] - cpuFrom[0]) / wallMs;
+    if (!partners.empty()) {
+        f.partnersCpuPercent = 0;
+        for (std::size_t i = 1; i < cpuTo.size(); ++i) {
+            f.partnersCpuPercent += 100 * std::max(0.0, cpuTo[i] - cpuFrom[i]) / wallMs;
         }
     }
-    stream.readUntil(nsFromNow(lastFrameRoom));
-    stream.readUntil(run.fromNs + nanoseconds(shortestRun).count());
-    run.toNs = monotonicNs();
-    run.cpuNs = cpuNsOf(game.pid()) - cpuFrom;
-    run.peakResidentKiB = peakResidentKiBOf(game.pid());
-
-    // Closing the window ends the game the way a player does; it sends its last events on the way out.
+    f.peakResidentMiB = std::atof(statusOf(process.pid(), "VmHWM:").c_str()) / 1024;
     x.requestClose(window);
-    if (!stream.readToEnd(nsFromNow(seconds(10))) || game.waitForExit(seconds(10)) != 0) {
-        throw std::runtime_error("the " + mode + " game did not end cleanly");
+    if (process.waitForExit(seconds(10)) != 0) {
+        throw std::runtime_error(std::string("the ") + game.name + " game did not end cleanly");
     }
-    run.events = stream.events();
-    return run;
+    if (!partners.empty()) {  // Wine's services would outlive the display, and say so
+        [[maybe_unused]] const int status = std::system(ASTEROIDS_WINE " wineserver -k");
+    }
+    return f;
 }
 
-// The paces named on the command line, in that order; all three, the game's own first, by default.
-std::vector<Pacing> chosenPacings(int argc, char** argv) {
-    if (argc < 2) {
-        return {Pacing::shipped, Pacing::freeRunning, Pacing::plainSleep};
+struct Row {
+    const char* label;
+    std::function<double(const Figures&)> value;
+};
+
+const Row rows[] = {
+    {"frames (and steps) per second", [](const Figures& f) { return f.framesPerSecond; }},
+    {"frame interval median (ms)", [](const Figures& f) { return percentile(f.frameIntervalsMs, 0.5); }},
+    {"frame interval p99 (ms)", [](const Figures& f) { return percentile(f.frameIntervalsMs, 0.99); }},
+    {"frame interval max (ms)", [](const Figures& f) { return percentile(f.frameIntervalsMs, 1); }},
+    {"CPU, the game's process (% of one core)", [](const Figures& f) { return f.cpuPercent; }},
+    {"CPU, Wine's other processes (% of one core)", [](const Figures& f) { return f.partnersCpuPercent; }},
+    {"peak resident memory (MiB)", [](const Figures& f) { return f.peakResidentMiB; }},
+    {"exec to first frame (ms)", [](const Figures& f) { return f.firstFrameMs; }},
+    {"key latency median (ms)", [](const Figures& f) { return percentile(f.keyLatenciesMs, 0.5); }},
+    {"key latency p99 (ms)", [](const Figures& f) { return percentile(f.keyLatenciesMs, 0.99); }},
+    {"key latency max (ms)", [](const Figures& f) { return percentile(f.keyLatenciesMs, 1); }},
+};
+
+// A Markdown table: a row of figures, and a column for each game but the first unless it stands
+// alone, each cell from `cell`.
+void printTable(const std::string& corner, const std::vector<std::pair<const Game*, Figures>>& measured,
+                std::size_t firstColumn, const std::function<double(const Row&, const Figures&)>& cell) {
+    std::printf("\n| %s |", corner.c_str());
+    for (std::size_t i = firstColumn; i < measured.size(); ++i) {
+        std::printf(" %s |", measured[i].first->name);
     }
-    std::vector<Pacing> chosen;
-    for (int i = 1; i < argc; ++i) {
-        const auto pacing = pacingNamed(argv[i]);
-        if (!pacing) {
-            throw std::runtime_error(std::string("unknown pace ") + argv[i] +
-                                     ": choose among shipped, free-running and plain-sleep");
+    std::printf("\n|---|");
+    for (std::size_t i = firstColumn; i < measured.size(); ++i) {
+        std::printf("---:|");
+    }
+    std::printf("\n");
+    for (const Row& row : rows) {
+        std::printf("| %s |", row.label);
+        for (std::size_t i = firstColumn; i < measured.size(); ++i) {
+            const double value = cell(row, measured[i].second);
+            std::printf(std::isfinite(value) ? " %.2f |" : " |", value);
         }
-        chosen.push_back(*pacing);
+        std::printf("\n");
     }
-    return chosen;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     try {
-        const std::vector<Pacing> pacings = chosenPacings(argc, argv);
-        printMachine();
-        VirtualDisplay display;
-        XSession x(display.name());
-        std::vector<Column> columns;
-        std::size_t pressesMeasured = presses;
-        for (const Pacing pacing : pacings) {
-            std::printf("Running the game %s for %lld s...\n", std::string(pacingName(pacing)).c_str(),
-                        static_cast<long long>(shortestRun.count()));
-            std::fflush(stdout);
-            columns.push_back({pacing, figuresOf(runGame(display, x, pacing))});
-            pressesMeasured = std::min(pressesMeasured, columns.back().figures.keyLatencyMs.count);
+        std::vector<const Game*> chosen;
+        for (const Game& game : games) {
+            if (argc == 1 || std::find_if(argv + 1, argv + argc, [&](const char* a) {
+                                 return std::string(a) == game.name;
+                             }) != argv + argc) {
+                chosen.push_back(&game);
+            }
         }
-        printFigures(columns, pressesMeasured);
+        utsname machine{};
+        uname(&machine);
+        std::ifstream loadavg("/proc/loadavg");
+        std::string load;
+        loadavg >> load;
+        std::printf("%s %s, %u cores; load average %s before the run\n", machine.sysname, machine.release,
+                    std::thread::hardware_concurrency(), load.c_str());
+
+        const VirtualDisplay display;
+        XSession x(display.name());
+        std::vector<std::pair<const Game*, Figures>> measured;
+        for (const Game* game : chosen) {
+            std::printf("Running the %s game for %lld s...\n", game->name,
+                        static_cast<long long>(shortestRun.count() + warmUp.count()));
+            std::fflush(stdout);
+            measured.emplace_back(game, measure(*game, display, x));
+        }
+        printTable("", measured, 0, [](const Row& row, const Figures& f) { return row.value(f); });
+        std::printf("\nKey latency over %d presses of Left in each.\n", presses);
+        if (measured.size() > 1) {
+            const Figures& first = measured.front().second;
+            printTable(std::string(measured.front().first->name) + " ÷", measured, 1,
+                       [&](const Row& row, const Figures& f) { return row.value(first) / row.value(f); });
+        }
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "game_bench: %s\n", e.what());

@@ -1,0 +1,343 @@
+#pragma once
+
+// What the display tests and the benchmark share: a private X server; a client of it that finds
+// windows, presses real keys (XTest), reads pixels back and counts the frames a window shows
+// (DAMAGE); and the game as a process of its own on it.
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/Xdamage.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+struct Rgb {
+    std::uint8_t r, g, b;
+    bool operator==(const Rgb&) const = default;
+};
+
+// What the game draws, with room for the smoothing at the edges of lines and points.
+inline bool isField(Rgb p) {
+    return std::abs(p.r - 26) <= 3 && std::abs(p.g - 145) <= 3 && std::abs(p.b - 204) <= 3;
+}
+inline bool isWhite(Rgb p) { return p.r > 200 && p.g > 200 && p.b > 200; }
+inline bool isRed(Rgb p) { return p.r > 60 && p.r > p.g && p.r > p.b; }  // red over the field at any coverage
+inline bool isDrawn(Rgb p) { return !isField(p); }
+
+// Pixels, x to the right and y down from the top-left corner; right and bottom are exclusive.
+struct Rect {
+    int left, top, right, bottom;
+};
+
+// A patch of touching pixels.
+struct Blob {
+    Rect bounds;
+    int size;
+    double centreX, centreY;
+};
+
+struct Image {
+    int width, height;
+    std::vector<Rgb> pixels;  // row by row from the top
+
+    std::size_t indexOf(int x, int y) const { return static_cast<std::size_t>(y * width + x); }
+    Rgb at(int x, int y) const { return pixels[indexOf(x, y)]; }
+    void forEach(Rect area, const std::function<void(int, int)>& visit) const {
+        for (int y = std::max(area.top, 0); y < std::min(area.bottom, height); ++y) {
+            for (int x = std::max(area.left, 0); x < std::min(area.right, width); ++x) {
+                visit(x, y);
+            }
+        }
+    }
+    int count(const std::function<bool(Rgb)>& matches, Rect area = {0, 0, 1 << 16, 1 << 16}) const {
+        int n = 0;
+        forEach(area, [&](int x, int y) { n += matches(at(x, y)) ? 1 : 0; });
+        return n;
+    }
+    // The patches of matching pixels in an area, each pixel with its eight neighbours.
+    std::vector<Blob> blobs(const std::function<bool(Rgb)>& matches, Rect area) const {
+        std::vector<bool> seen(pixels.size());
+        std::vector<Blob> found;
+        forEach(area, [&](int x0, int y0) {
+            if (seen[indexOf(x0, y0)] || !matches(at(x0, y0))) {
+                return;
+            }
+            Blob b{{x0, y0, x0 + 1, y0 + 1}, 0, 0, 0};
+            std::vector<std::pair<int, int>> pending{{x0, y0}};
+            seen[indexOf(x0, y0)] = true;
+            while (!pending.empty()) {
+                const auto [x, y] = pending.back();
+                pending.pop_back();
+                b = {{std::min(b.bounds.left, x), std::min(b.bounds.top, y), std::max(b.bounds.right, x + 1),
+                      std::max(b.bounds.bottom, y + 1)},
+                     b.size + 1,
+                     b.centreX + x,
+                     b.centreY + y};
+                forEach({std::max(x - 1, area.left), std::max(y - 1, area.top), std::min(x + 2, area.right),
+                         std::min(y + 2, area.bottom)},
+                        [&](int nx, int ny) {
+                            if (!seen[indexOf(nx, ny)] && matches(at(nx, ny))) {
+                                seen[indexOf(nx, ny)] = true;
+                                pending.emplace_back(nx, ny);
+                            }
+                        });
+            }
+            found.push_back({b.bounds, b.size, b.centreX / b.size, b.centreY / b.size});
+        });
+        return found;
+    }
+};
+
+// Xvfb, 1280x1024, 24-bit, on a display number it picks itself, so that tests never collide with
+// each other or with a desktop. It ends with the object, or with the process that started it.
+class VirtualDisplay {
+public:
+    VirtualDisplay() {
+        int ready[2];
+        if (pipe(ready) != 0 || (server_ = fork()) < 0) {
+            throw std::runtime_error("cannot start Xvfb");
+        }
+        if (server_ == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);  // a test that Xlib ends on an X error takes it along
+            close(ready[0]);
+            const std::string fd = std::to_string(ready[1]);
+            execlp("sh", "sh", "-c",
+                   ("exec Xvfb -displayfd " + fd +
+                    " -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1")
+                       .c_str(),
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(ready[1]);
+        for (char c = 0; read(ready[0], &c, 1) == 1 && c != '\n';) {  // the number, once it takes connections
+            name_ += c;
+        }
+        close(ready[0]);
+        if (name_.empty()) {
+            throw std::runtime_error("Xvfb did not start: is the xvfb package installed?");
+        }
+        name_.insert(0, ":");
+    }
+    ~VirtualDisplay() {
+        kill(server_, SIGTERM);
+        waitpid(server_, nullptr, 0);
+    }
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+    const std::string& name() const { return name_; }  // as for DISPLAY: ":N"
+
+private:
+    pid_t server_ = -1;
+    std::string name_;
+};
+
+class XSession {
+public:
+    explicit XSession(const std::string& displayName) : display_(XOpenDisplay(displayName.c_str())) {
+        int event = 0, error = 0, major = 0, minor = 0;
+        if (display_ == nullptr || !XTestQueryExtension(display_, &event, &error, &major, &minor)) {
+            throw std::runtime_error("cannot open X display " + displayName + " with XTest");
+        }
+        // A window can go between listing it and looking at it, as a console window does when its
+        // program leaves it: then it is simply not there.
+        static const XErrorHandler xlibs = XSetErrorHandler(
+            [](Display* d, XErrorEvent* e) { return e->error_code == BadWindow ? 0 : xlibs(d, e); });
+    }
+    ~XSession() { XCloseDisplay(display_); }
+    XSession(const XSession&) = delete;
+    XSession& operator=(const XSession&) = delete;
+    Display* display() const { return display_; }
+
+    // The top-level windows a player can see: mapped, and at least partly on the screen.
+    std::vector<Window> shownWindows() {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        std::vector<Window> shown;
+        XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
+        for (unsigned int i = 0; i < count; ++i) {
+            XWindowAttributes a;
+            if (XGetWindowAttributes(display_, children[i], &a) != 0 && a.map_state == IsViewable &&
+                a.x + a.width > 0 && a.y + a.height > 0 && a.x < WidthOfScreen(a.screen) &&
+                a.y < HeightOfScreen(a.screen)) {
+                shown.push_back(children[i]);
+            }
+        }
+        XFree(children);
+        return shown;
+    }
+    std::string title(Window window) {
+        char* name = nullptr;
+        const std::string result = XFetchName(display_, window, &name) != 0 && name != nullptr ? name : "";
+        XFree(name);
+        return result;
+    }
+    // The first shown window titled `title`, or 0 if none shows within the timeout.
+    Window waitForWindow(const std::string& title, milliseconds timeout) {
+        for (const auto deadline = Clock::now() + timeout; Clock::now() < deadline;) {
+            for (const Window w : shownWindows()) {
+                if (this->title(w) == title) {
+                    return w;
+                }
+            }
+            std::this_thread::sleep_for(milliseconds(10));
+        }
+        return 0;
+    }
+    Rect geometry(Window window) {  // on the screen
+        XWindowAttributes a;
+        XGetWindowAttributes(display_, window, &a);
+        int x = 0, y = 0;
+        Window child = 0;
+        XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+        return {x, y, x + a.width, y + a.height};
+    }
+    // Gives the window the keyboard, as a window manager would on a click.
+    void focus(Window window) {
+        XSetInputFocus(display_, window, RevertToPointerRoot, CurrentTime);
+        XSync(display_, False);
+    }
+    // A key event from the X server, as from a keyboard: "Left", "space", "a", ...
+    void key(const char* keysymName, bool down) {
+        XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XStringToKeysym(keysymName)), down,
+                          CurrentTime);
+        XSync(display_, False);
+    }
+    // The pixels of the window, or of an area of it.
+    Image capture(Window window, std::optional<Rect> area = std::nullopt) {
+        const Rect whole = geometry(window);
+        const Rect r = area ? *area : Rect{0, 0, whole.right - whole.left, whole.bottom - whole.top};
+        Image image{r.right - r.left, r.bottom - r.top, {}};
+        XImage* shot = XGetImage(display_, window, r.left, r.top, static_cast<unsigned>(image.width),
+                                 static_cast<unsigned>(image.height), AllPlanes, ZPixmap);
+        for (int y = 0; shot != nullptr && y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x) {
+                const unsigned long p = XGetPixel(shot, x, y);  // 24-bit TrueColor: 0xRRGGBB
+                image.pixels.push_back({static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
+                                        static_cast<std::uint8_t>(p)});
+            }
+        }
+        if (shot == nullptr) {
+            throw std::runtime_error("cannot read the window's pixels");
+        }
+        XDestroyImage(shot);
+        return image;
+    }
+    // Asks the window to close, as a window manager does when its close button is clicked.
+    void requestClose(Window window) {
+        XEvent event{};
+        event.xclient = {
+            ClientMessage, 0, False, display_, window, XInternAtom(display_, "WM_PROTOCOLS", False), 32, {}};
+        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+        XSendEvent(display_, window, False, NoEventMask, &event);
+        XSync(display_, False);
+    }
+
+private:
+    Display* display_;
+};
+
+// The frames a window shows, from the X server's damage reports: every buffer swap puts a frame
+// into the window, which the server reports even when the picture has not changed.
+class FrameWatch {
+public:
+    FrameWatch(XSession& x, Window window) : display_(x.display()) {
+        int errorBase = 0;
+        if (!XDamageQueryExtension(display_, &eventBase_, &errorBase)) {
+            throw std::runtime_error("the X server has no DAMAGE extension");
+        }
+        XDamageCreate(display_, window, XDamageReportRawRectangles);  // gone with the window
+    }
+    // Reads the reports that have come, waiting up to `timeout` for a new frame; true if one came.
+    bool waitForFrame(milliseconds timeout) {
+        const std::size_t before = times.size();
+        for (const auto deadline = Clock::now() + timeout;;) {
+            for (XEvent event; XPending(display_) > 0;) {
+                XNextEvent(display_, &event);
+                if (event.type == eventBase_ + XDamageNotify) {
+                    times.push_back(reinterpret_cast<const XDamageNotifyEvent&>(event).timestamp);
+                    lastSeen = Clock::now();
+                }
+            }
+            const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
+            if (times.size() > before || left <= 0) {
+                return times.size() > before;
+            }
+            pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+            poll(&connection, 1, static_cast<int>(left) + 1);
+        }
+    }
+    void watchUntil(Clock::time_point until) {
+        while (Clock::now() < until) {
+            waitForFrame(std::chrono::duration_cast<milliseconds>(until - Clock::now()));
+        }
+    }
+
+    std::vector<Time> times;  // the server's time of each frame, in milliseconds
+    Clock::time_point lastSeen = Clock::now();
+
+private:
+    Display* display_;
+    int eventBase_ = 0;
+};
+
+// The game as its own process on a display: a program and its arguments, such as
+// {"scripts/wine", "asteroids.exe"}. Killed with the object if it is still running.
+class GameProcess {
+public:
+    GameProcess(const std::vector<std::string>& command, const std::string& displayName) {
+        std::vector<char*> argv;
+        for (const std::string& argument : command) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        if ((pid_ = fork()) == 0) {
+            setenv("DISPLAY", displayName.c_str(), 1);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+    }
+    ~GameProcess() {
+        if (!ended_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
+    pid_t pid() const { return pid_; }
+
+    // Its exit status once it has ended within the timeout (-1 if a signal ended it).
+    std::optional<int> waitForExit(milliseconds timeout) {
+        for (const auto deadline = Clock::now() + timeout;; std::this_thread::sleep_for(milliseconds(10))) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                ended_ = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            if (Clock::now() >= deadline) {
+                return std::nullopt;
+            }
+        }
+    }
+
+private:
+    pid_t pid_ = -1;
+    bool ended_ = false;
+};
