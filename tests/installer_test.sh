@@ -8,24 +8,9 @@ set -euo pipefail
 build=$1
 here=$(dirname "$0")
 wine=$here/../scripts/wine
-. "$here/display.sh"
-
-work=$(mktemp -d)
-xvfb=""
-cleanup() {
-    "$wine" wineserver -k 2>/dev/null || true
-    if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
-    { cat "$work/cpack.log" >&2; exit 1; }
+. "$here/package_support.sh"
+trap '"$wine" wineserver -k 2>/dev/null || true; cleanup' EXIT
+make_packages "$build"
 installer=$(echo "$work"/out/*.exe)
 zip=$(echo "$work"/out/*.zip)
 [ -f "$installer" ] && [ -f "$zip" ] || { echo "expected an installer and a .zip: $(ls "$work/out")" >&2; exit 1; }
@@ -81,8 +66,4 @@ for key in "$uninstall_key" "$vendor_key"; do
     ! "$wine" reg query "$key" >/dev/null 2>&1 || fail "$key is left"
 done
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures installer checks failed" >&2
-    exit 1
-fi
-echo "installer checks passed"
+finish installer

@@ -6,24 +6,10 @@
 #   package_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
-. "$(dirname "$0")/display.sh"
-
-work=$(mktemp -d)
-xvfb="" game=""
-cleanup() {
-    if [ -n "$game" ]; then kill "$game" 2>/dev/null || true; fi
-    if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
-    { cat "$work/cpack.log" >&2; exit 1; }
+. "$(dirname "$0")/package_support.sh"
+game=""
+trap 'kill "$game" 2>/dev/null || true; cleanup' EXIT
+make_packages "$build"
 debs=("$work"/out/*.deb)
 [ ${#debs[@]} -eq 1 ] || { echo "expected one package, found: ${debs[*]}" >&2; exit 1; }
 deb=${debs[0]}
@@ -56,17 +42,6 @@ for size in 16 24 32 48 64 128 256; do expected+=(".$icons/${size}x$size/apps/as
 expected+=(".$icons/scalable/apps/asteroids.svg" ./usr/share/man/man6/asteroids.6.gz)
 diff -u <(printf '%s\n' "${expected[@]}" | LC_ALL=C sort) "$work/files" ||
     fail "the package holds other files than expected"
-
-# Each PNG is as wide and as high as its directory says (width and height are big-endian
-# 32-bit numbers at byte 16 of the file).
-for png in "$root$icons"/*x*/apps/asteroids.png; do
-    size=$(basename "$(dirname "$(dirname "$png")")")
-    read -r w0 w1 w2 w3 h0 h1 h2 h3 < <(od -An -tu1 -j16 -N8 "$png")
-    width=$(((w0 << 24) | (w1 << 16) | (w2 << 8) | w3))
-    height=$(((h0 << 24) | (h1 << 16) | (h2 << 8) | h3))
-    actual=${width}x$height
-    [ "$actual" = "$size" ] || fail "$png is $actual"
-done
 
 # The shipped changelog is the one the package's version comes from.
 zcat "$root/usr/share/doc/asteroids/changelog.Debian.gz" >"$work/changelog"
@@ -113,8 +88,4 @@ start_display "$work"
 game=$!
 wait_for_window "$(key Name)" "$game" || fail "no window named '$(key Name)' appeared on $DISPLAY"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures package checks failed" >&2
-    exit 1
-fi
-echo "package checks passed"
+finish package
