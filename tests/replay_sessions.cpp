@@ -224,10 +224,14 @@ int main(int argc, char** argv) {
             const std::vector<std::uint32_t> state = stateWords(w);
             sessionHash = hashed(sessionHash, state);
             std::printf("S %" PRId64, input.ms);
-            for (const std::uint32_t word : state) {
-                std::printf(words ? " %08" PRIx32 : "", word);
+            if (words) {
+                for (const std::uint32_t word : state) {
+                    std::printf(" %08" PRIx32, word);
+                }
+                std::printf("\n");
+            } else {
+                std::printf(" %016" PRIx64 "\n", hashed(hashStart, state));
             }
-            std::printf(words ? "\n" : " %016" PRIx64 "\n", hashed(hashStart, state));
             ++steps;
             flying += w.bullet->fired ? 1 : 0;
             hits += remaining - w.asteroidsRemaining;

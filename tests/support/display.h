@@ -57,7 +57,9 @@ struct Image {
     int width, height;
     std::vector<Rgb> pixels;  // row by row from the top
 
-    std::size_t indexOf(int x, int y) const { return static_cast<std::size_t>(y * width + x); }
+    std::size_t indexOf(int x, int y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+    }
     Rgb at(int x, int y) const { return pixels[indexOf(x, y)]; }
     void forEach(Rect area, const std::function<void(int, int)>& visit) const {
         for (int y = std::max(area.top, 0); y < std::min(area.bottom, height); ++y) {
@@ -184,7 +186,7 @@ public:
     }
     std::string title(Window window) {
         char* name = nullptr;
-        const std::string result = XFetchName(display_, window, &name) != 0 && name != nullptr ? name : "";
+        std::string result = XFetchName(display_, window, &name) != 0 && name != nullptr ? name : "";
         XFree(name);
         return result;
     }
@@ -303,6 +305,7 @@ class GameProcess {
 public:
     GameProcess(const std::vector<std::string>& command, const std::string& displayName) {
         std::vector<char*> argv;
+        argv.reserve(command.size() + 1);
         for (const std::string& argument : command) {
             argv.push_back(const_cast<char*>(argument.c_str()));
         }
