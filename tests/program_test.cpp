@@ -277,14 +277,16 @@ TEST(Startup, WithNoDisplayPrintsOneLineOnWhatToDoAndExitsWithStatusOne) {
         ++free;
     }
     const std::string absent = std::to_string(free).insert(0, ":");
+    const std::string notSet = "asteroids: cannot open the game window because DISPLAY is not set";
+    const std::string cannotOpen = "asteroids: cannot open the X display \"" + absent + "\"";
     const struct {
-        std::string environment, arguments, mentions;
+        std::string environment, arguments, says;
     } cases[] = {
-        {"-u DISPLAY", "", "DISPLAY is not set"},
-        {"DISPLAY=", "", "DISPLAY is not set"},
-        {"DISPLAY=" + absent, "", "\"" + absent + "\""},
+        {"-u DISPLAY", "", notSet},
+        {"DISPLAY=", "", notSet},
+        {"DISPLAY=" + absent, "", cannotOpen},
         // GLUT takes the display from the command line before DISPLAY, and so does the check.
-        {"DISPLAY=" + working.name(), "-display " + absent, "\"" + absent + "\""},
+        {"DISPLAY=" + working.name(), "-display " + absent, cannotOpen},
     };
     for (const auto& c : cases) {
         const std::string command =
@@ -297,11 +299,8 @@ TEST(Startup, WithNoDisplayPrintsOneLineOnWhatToDoAndExitsWithStatusOne) {
         const int status = game != nullptr ? pclose(game) : -1;
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1)
             << command << " (124: still running after 30 s)";
-        EXPECT_EQ(output.find("asteroids: "), 0U) << output;
-        EXPECT_NE(output.find(c.mentions), std::string::npos) << output;
-        EXPECT_NE(output.find("run the game from a desktop session, or set DISPLAY"), std::string::npos)
-            << output;
-        EXPECT_EQ(output.find('\n'), output.size() - 1) << "one line: " << output;
+        EXPECT_EQ(output,
+                  c.says + "; run the game from a desktop session, or set DISPLAY to a running X server\n");
     }
 }
 
