@@ -27,7 +27,7 @@ WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis
 # Debian package's AppStream metadata.
 TEST_PACKAGES += $(WINDOWS_PACKAGE_PACKAGES) appstream
 
-.PHONY: play test build screenshot bench lint sanitize soak deps-build deps-test clean
+.PHONY: play test build screenshot bench lint sanitize matrix soak deps-build deps-test clean
 
 play: deps-build build
 	$(BUILD_DIR)/asteroids
@@ -38,11 +38,16 @@ test: deps-test windows
 	cmake --build --preset $(PRESET) -j $(JOBS)
 	ctest --preset windows
 	ctest --preset $(PRESET)
-	@$(MAKE) --no-print-directory lint sanitize
+	@$(MAKE) --no-print-directory lint sanitize matrix
 
 # The format, clang-tidy and cppcheck.
 lint: deps-test build
 	scripts/lint $(BUILD_DIR)
+
+# The rules built with other compilers, optimisations and processors replay the same sessions to
+# the same worlds, which are the ones the rules written in Python give.
+matrix: deps-test build
+	scripts/build-matrix $(BUILD_DIR)/tests/replay_sessions
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps-test

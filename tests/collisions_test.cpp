@@ -3,7 +3,7 @@
 #include "world/collisions.h"
 
 // Where the grid and the quadrants decide. Everything else the rules do, step by step, is checked
-// against the rules written a second time (replay_sessions, rules_model.py, build_matrix.sh).
+// against the rules written a second time (replay_sessions, rules_model.py, scripts/build-matrix).
 TEST(Collides, OnlyWithinOneQuadrantAndTwoUnitsOfTheGrid) {
     const struct {
         int x1, y1, x2, y2;

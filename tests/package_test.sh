@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a finished build tree, unpacks it, checks what it holds and how
-# it is marked, lints it, and starts the unpacked game under its own Xvfb until the window named
-# by the menu entry appears.
+# it is marked, lints it, checks what the unpacked game says without a display, and starts it
+# under its own Xvfb until the window named by the menu entry appears.
 #
 #   package_test.sh BUILD_DIR
 set -euo pipefail
@@ -82,8 +82,25 @@ lintian --fail-on error,warning --suppress-tags initial-upload-closes-no-bugs "$
     >"$work/lintian" 2>&1 || fail "lintian reports errors or warnings"
 grep -v '^running with root privileges' "$work/lintian" || true
 
-# The unpacked game opens its window, named as the menu entry names it, on a display of its own.
+# Where it cannot open its window, the game says in a line of its own what is wrong and what to
+# do, and ends with status 1 at once. GLUT takes the display from the command line before DISPLAY,
+# and so does the game's check.
 start_display "$work"
+absent=4711
+while [ -e "/tmp/.X11-unix/X$absent" ]; do absent=$((absent + 1)); done
+says() {
+    local expected="asteroids: $1; run the game from a desktop session, or set DISPLAY to a running X server"
+    shift
+    local status=0 output
+    output=$(timeout 30 env "$@" 2>&1) || status=$?
+    [ "$status" = 1 ] && [ "$output" = "$expected" ] || fail "env $*: ended with $status (124: still running after 30 s), saying: $output"
+}
+says "cannot open the game window because DISPLAY is not set" -u DISPLAY "$binary"
+says "cannot open the game window because DISPLAY is not set" DISPLAY= "$binary"
+says "cannot open the X display \":$absent\"" DISPLAY=:$absent "$binary"
+says "cannot open the X display \":$absent\"" "$binary" -display ":$absent"
+
+# The unpacked game opens its window, named as the menu entry names it, on a display of its own.
 "$binary" &
 game=$!
 wait_for_window "$(key Name)" "$game" || fail "no window named '$(key Name)' appeared on $DISPLAY"

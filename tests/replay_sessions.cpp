@@ -8,7 +8,7 @@
 //
 // A session gives its own starting layout rather than drawing it from `rand`, so that every build,
 // on every C library, replays the same game. Every build of the rules must print the same
-// (build_matrix.sh), and rules_model.py checks every line against the rules written a second time.
+// (scripts/build-matrix), and rules_model.py checks every line against the rules written a second time.
 //
 // It fails when the scripted session's hash is not the one the rules give, or when the sessions
 // never saw a shot fly, a hit, a struck ship or a won game. The hash comes from rules_model.py,
