@@ -32,12 +32,13 @@ unix() { "$wine" winepath -u "$1"; }
 value() { "$wine" reg query "$uninstall_key" /v "$1" | sed -n "s/^ *$1 *REG_SZ *//p" | tr -d '\r'; }
 # An installation that an earlier, interrupted run left behind goes first.
 if [ -f "$(unix "$folder")/Uninstall.exe" ]; then
-    "$wine" "$folder\\Uninstall.exe" /S
-    "$wine" wineserver -w
+    timeout 120 "$wine" "$folder\\Uninstall.exe" /S || true
+    timeout 120 "$wine" wineserver -w || true
 fi
 
-"$wine" "$installer" /S || fail "the installer failed"
-"$wine" wineserver -w
+# Each step is given two minutes for what takes seconds.
+timeout 120 "$wine" "$installer" /S || fail "the installer failed or ran on for 2 minutes"
+timeout 120 "$wine" wineserver -w || fail "Wine's programs ran on for 2 minutes after the installer"
 diff -u <(printf '%s\n' LICENSE.txt Uninstall.exe asteroids.exe) <(ls "$(unix "$folder")") ||
     fail "$folder holds other files"
 shortcut="$(unix "$menu")/Bexum Asteroids.lnk"
@@ -58,8 +59,8 @@ wait_for_window "Bexum Asteroids Game" || fail "the Start-menu entry showed no g
 "$wine" wineserver -k
 
 # The uninstaller runs a copy of itself and returns at once: the server's end is its end.
-"$wine" "$folder\\Uninstall.exe" /S || fail "the uninstaller failed"
-"$wine" wineserver -w
+timeout 120 "$wine" "$folder\\Uninstall.exe" /S || fail "the uninstaller failed or ran on for 2 minutes"
+timeout 120 "$wine" wineserver -w || fail "Wine's programs ran on for 2 minutes after the uninstaller"
 [ ! -e "$(unix "$folder")" ] || fail "$folder is left: $(ls "$(unix "$folder")")"
 [ ! -e "$(unix "$menu")" ] || fail "the Start-menu folder is left"
 for key in "$uninstall_key" "$vendor_key"; do
