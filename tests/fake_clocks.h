@@ -4,28 +4,23 @@
 
 #include "world/clock.h"
 
-// Puts every clock the rules read under the test's control for the life of the object. One
+// Puts every clock the rules read under the caller's control for the life of the object. One
 // 64-bit millisecond count drives them all: the game clock and the stopwatch's ticks are its
 // 32-bit readings, which wrap as the real ones do after 24.8 days; epoch seconds follow it.
 class FakeClocks {
 public:
-    static constexpr std::int64_t someEpoch = 1'800'000'000;
-
     FakeClocks() : saved_(clocks()) {
         nowMs_ = 0;
-        epochBase_ = someEpoch;
+        epochBase_ = 1'800'000'000;
         clocks() = Clocks{reading, reading, [] { return epochBase_ + nowMs_ / 1000; }};
     }
     ~FakeClocks() { clocks() = saved_; }
     FakeClocks(const FakeClocks&) = delete;
     FakeClocks& operator=(const FakeClocks&) = delete;
 
-    void advanceMs(std::int64_t ms) { nowMs_ += ms; }
     void setNowMs(std::int64_t ms) { nowMs_ = ms; }
     // Moves the wall clock alone, as a user setting the system time would.
     void shiftEpochSeconds(std::int64_t seconds) { epochBase_ += seconds; }
-
-    std::int32_t gameMs() const { return reading(); }
 
 private:
     static std::int32_t reading() { return static_cast<std::int32_t>(static_cast<std::uint32_t>(nowMs_)); }
