@@ -130,14 +130,14 @@ public:
         close(ready[1]);
         // Its number, once it takes connections; a server that has said nothing in 30 s never will.
         pollfd said{ready[0], POLLIN, 0};
+        name_ = ":";
         for (char c = 0; poll(&said, 1, 30'000) == 1 && read(ready[0], &c, 1) == 1 && c != '\n';) {
             name_ += c;
         }
         close(ready[0]);
-        if (name_.empty()) {
+        if (name_ == ":") {
             throw std::runtime_error("Xvfb did not start within 30 s: is the xvfb package installed?");
         }
-        name_.insert(0, ":");
     }
     ~VirtualDisplay() {
         kill(server_, SIGTERM);
