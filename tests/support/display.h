@@ -130,7 +130,7 @@ public:
         close(ready[1]);
         // Its number, once it takes connections; a server that has said nothing in 30 s never will.
         pollfd said{ready[0], POLLIN, 0};
-        name_ = ":";
+        name_.push_back(':');
         for (char c = 0; poll(&said, 1, 30'000) == 1 && read(ready[0], &c, 1) == 1 && c != '\n';) {
             name_ += c;
         }
