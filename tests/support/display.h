@@ -57,9 +57,7 @@ struct Image {
     int width, height;
     std::vector<Rgb> pixels;  // row by row from the top
 
-    std::size_t indexOf(int x, int y) const {
-        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
-    }
+    std::size_t indexOf(int x, int y) const { return static_cast<std::size_t>(y * width + x); }
     Rgb at(int x, int y) const { return pixels[indexOf(x, y)]; }
     void forEach(Rect area, const std::function<void(int, int)>& visit) const {
         for (int y = std::max(area.top, 0); y < std::min(area.bottom, height); ++y) {
@@ -77,31 +75,29 @@ struct Image {
     std::vector<Blob> blobs(const std::function<bool(Rgb)>& matches, Rect area) const {
         std::vector<bool> seen(pixels.size());
         std::vector<Blob> found;
-        forEach(area, [&](int x0, int y0) {
-            if (seen[indexOf(x0, y0)] || !matches(at(x0, y0))) {
-                return;
+        const auto visit = [&](int x, int y, std::vector<std::pair<int, int>>& pending) {
+            if (!seen[indexOf(x, y)] && matches(at(x, y))) {
+                seen[indexOf(x, y)] = true;
+                pending.emplace_back(x, y);
             }
-            Blob b{{x0, y0, x0 + 1, y0 + 1}, 0, 0, 0};
-            std::vector<std::pair<int, int>> pending{{x0, y0}};
-            seen[indexOf(x0, y0)] = true;
-            while (!pending.empty()) {
+        };
+        forEach(area, [&](int x0, int y0) {
+            std::vector<std::pair<int, int>> pending;
+            Blob b{{x0, y0, x0, y0}, 0, 0, 0};
+            for (visit(x0, y0, pending); !pending.empty(); ++b.size) {
                 const auto [x, y] = pending.back();
                 pending.pop_back();
-                b = {{std::min(b.bounds.left, x), std::min(b.bounds.top, y), std::max(b.bounds.right, x + 1),
-                      std::max(b.bounds.bottom, y + 1)},
-                     b.size + 1,
-                     b.centreX + x,
-                     b.centreY + y};
+                b.bounds = {std::min(b.bounds.left, x), std::min(b.bounds.top, y),
+                            std::max(b.bounds.right, x + 1), std::max(b.bounds.bottom, y + 1)};
+                b.centreX += x;
+                b.centreY += y;
                 forEach({std::max(x - 1, area.left), std::max(y - 1, area.top), std::min(x + 2, area.right),
                          std::min(y + 2, area.bottom)},
-                        [&](int nx, int ny) {
-                            if (!seen[indexOf(nx, ny)] && matches(at(nx, ny))) {
-                                seen[indexOf(nx, ny)] = true;
-                                pending.emplace_back(nx, ny);
-                            }
-                        });
+                        [&](int nx, int ny) { visit(nx, ny, pending); });
             }
-            found.push_back({b.bounds, b.size, b.centreX / b.size, b.centreY / b.size});
+            if (b.size > 0) {
+                found.push_back({b.bounds, b.size, b.centreX / b.size, b.centreY / b.size});
+            }
         });
         return found;
     }
@@ -118,13 +114,9 @@ public:
         }
         if (server_ == 0) {
             prctl(PR_SET_PDEATHSIG, SIGTERM);  // a test that Xlib ends on an X error takes it along
-            close(ready[0]);
-            const std::string fd = std::to_string(ready[1]);
-            execlp("sh", "sh", "-c",
-                   ("exec Xvfb -displayfd " + fd +
-                    " -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1")
-                       .c_str(),
-                   static_cast<char*>(nullptr));
+            const std::string command = "exec Xvfb -displayfd " + std::to_string(ready[1]) +
+                                        " -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1";
+            execlp("sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
         close(ready[1]);
@@ -169,35 +161,33 @@ public:
     XSession& operator=(const XSession&) = delete;
     Display* display() const { return display_; }
 
-    // The top-level windows a player can see: mapped, and at least partly on the screen.
-    std::vector<Window> shownWindows() {
+    // The top-level windows a player can see, with their titles: mapped, and at least partly on
+    // the screen.
+    std::vector<std::pair<Window, std::string>> shownWindows() {
         Window root = 0, parent = 0, *children = nullptr;
         unsigned int count = 0;
-        std::vector<Window> shown;
+        std::vector<std::pair<Window, std::string>> shown;
         XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
         for (unsigned int i = 0; i < count; ++i) {
             XWindowAttributes a;
+            char* name = nullptr;
             if (XGetWindowAttributes(display_, children[i], &a) != 0 && a.map_state == IsViewable &&
                 a.x + a.width > 0 && a.y + a.height > 0 && a.x < WidthOfScreen(a.screen) &&
                 a.y < HeightOfScreen(a.screen)) {
-                shown.push_back(children[i]);
+                XFetchName(display_, children[i], &name);
+                shown.emplace_back(children[i], name != nullptr ? name : "");
+                XFree(name);
             }
         }
         XFree(children);
         return shown;
     }
-    std::string title(Window window) {
-        char* name = nullptr;
-        std::string result = XFetchName(display_, window, &name) != 0 && name != nullptr ? name : "";
-        XFree(name);
-        return result;
-    }
     // The first shown window titled `title`, or 0 if none shows within the timeout.
     Window waitForWindow(const std::string& title, milliseconds timeout) {
         for (const auto deadline = Clock::now() + timeout; Clock::now() < deadline;) {
-            for (const Window w : shownWindows()) {
-                if (this->title(w) == title) {
-                    return w;
+            for (const auto& [window, itsTitle] : shownWindows()) {
+                if (itsTitle == title) {
+                    return window;
                 }
             }
             std::this_thread::sleep_for(milliseconds(10));
@@ -226,19 +216,19 @@ public:
     // The pixels of the window, or of an area of it.
     Image capture(Window window, std::optional<Rect> area = std::nullopt) {
         const Rect whole = geometry(window);
-        const Rect r = area ? *area : Rect{0, 0, whole.right - whole.left, whole.bottom - whole.top};
+        const Rect r = area.value_or(Rect{0, 0, whole.right - whole.left, whole.bottom - whole.top});
         Image image{r.right - r.left, r.bottom - r.top, {}};
         XImage* shot = XGetImage(display_, window, r.left, r.top, static_cast<unsigned>(image.width),
                                  static_cast<unsigned>(image.height), AllPlanes, ZPixmap);
-        for (int y = 0; shot != nullptr && y < image.height; ++y) {
+        if (shot == nullptr) {
+            throw std::runtime_error("cannot read the window's pixels");
+        }
+        for (int y = 0; y < image.height; ++y) {
             for (int x = 0; x < image.width; ++x) {
                 const unsigned long p = XGetPixel(shot, x, y);  // 24-bit TrueColor: 0xRRGGBB
                 image.pixels.push_back({static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
                                         static_cast<std::uint8_t>(p)});
             }
-        }
-        if (shot == nullptr) {
-            throw std::runtime_error("cannot read the window's pixels");
         }
         XDestroyImage(shot);
         return image;
@@ -305,11 +295,10 @@ private:
 // {"scripts/wine", "asteroids.exe"}. Killed with the object if it is still running.
 class GameProcess {
 public:
-    GameProcess(const std::vector<std::string>& command, const std::string& displayName) {
+    GameProcess(std::vector<std::string> command, const std::string& displayName) {
         std::vector<char*> argv;
-        argv.reserve(command.size() + 1);
-        for (const std::string& argument : command) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
+        for (std::string& argument : command) {
+            argv.push_back(argument.data());
         }
         argv.push_back(nullptr);
         if ((pid_ = fork()) == 0) {
