@@ -57,7 +57,9 @@ struct Image {
     int width, height;
     std::vector<Rgb> pixels;  // row by row from the top
 
-    std::size_t indexOf(int x, int y) const { return static_cast<std::size_t>(y * width + x); }
+    std::size_t indexOf(int x, int y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+    }
     Rgb at(int x, int y) const { return pixels[indexOf(x, y)]; }
     void forEach(Rect area, const std::function<void(int, int)>& visit) const {
         for (int y = std::max(area.top, 0); y < std::min(area.bottom, height); ++y) {
@@ -296,11 +298,8 @@ private:
 class GameProcess {
 public:
     GameProcess(std::vector<std::string> command, const std::string& displayName) {
-        std::vector<char*> argv;
-        for (std::string& argument : command) {
-            argv.push_back(argument.data());
-        }
-        argv.push_back(nullptr);
+        std::vector<char*> argv(command.size() + 1);
+        std::transform(command.begin(), command.end(), argv.begin(), [](std::string& a) { return a.data(); });
         if ((pid_ = fork()) == 0) {
             setenv("DISPLAY", displayName.c_str(), 1);
             execv(argv[0], argv.data());
