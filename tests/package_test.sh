@@ -8,9 +8,9 @@ set -euo pipefail
 deb=$(echo "$work"/out/*.deb)
 [ -f "$deb" ] || { echo "expected one package, found: $deb" >&2; exit 1; }
 
-# Lintian checks Debian's rules, hardening (but for the stack protector), the manual page, the
-# description, dependencies, changelog and copyright files among them. The package is not meant
-# for Debian's archive, so it closes no bug; the .comment section is the compiler's note.
+# Lintian checks Debian's rules, most of the hardening, the manual page, the description, the
+# dependencies, changelog and copyright files among them. The package is not meant for Debian's
+# archive, so it closes no bug; the .comment section is the compiler's note.
 lintian --fail-on error,warning,info --suppress-tags initial-upload-closes-no-bugs,binary-has-unneeded-section \
     "$deb" || fail "lintian reports errors, warnings or notes"
 
@@ -21,14 +21,18 @@ diff -u <(printf '%s\n' ./usr/games/asteroids ./usr/share/applications/asteroids
     $icons/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/asteroids.png $icons/scalable/apps/asteroids.svg \
     ./usr/share/man/man6/asteroids.6.gz | LC_ALL=C sort) <(cd "$root" && find . ! -type d | LC_ALL=C sort) ||
     fail "the package holds other files than expected"
+[ "$(dpkg-deb -f "$deb" Version)" = "$(zcat "$root/usr/share/doc/asteroids/changelog.Debian.gz" | dpkg-parsechangelog -l - -S Version)" ] ||
+    fail "the package's version is not its changelog's"
+# What lintian does not check of the hardened build: every symbol bound at start, and the stack protector.
 binary=$root/usr/games/asteroids
-[[ "$(readelf -W --dyn-syms "$binary")" == *__stack_chk_fail* ]] || fail "no stack protector"
+elf=$(readelf -W --dynamic --dyn-syms "$binary")
+[[ "$elf" =~ FLAGS_1\)\ +Flags:\ NOW ]] || fail "symbols are not bound at start-up"
+[[ "$elf" == *__stack_chk_fail* ]] || fail "no stack protector"
 
-# The menu entry: valid, and pointing at the installed program and icon.
+# The menu entry: valid (lintian sees that its program is installed), and pointing at the icon.
 entry=$root/usr/share/applications/asteroids.desktop
 key() { sed -n "s/^$1=//p" "$entry"; }
 desktop-file-validate "$entry" || fail "desktop-file-validate rejects the menu entry"
-[ -f "$root/usr/games/$(key Exec)" ] && [ -x "$root/usr/games/$(key Exec)" ] || fail "Exec=$(key Exec) is not in /usr/games"
 [ -f "$root/$icons/scalable/apps/$(key Icon).svg" ] || fail "Icon=$(key Icon) is not installed"
 [[ "$(key Categories)" == *"Game;ArcadeGame;"* ]] || fail "Categories=$(key Categories)"
 appstreamcli validate-tree --no-net "$root" || fail "appstreamcli rejects the AppStream metadata"
