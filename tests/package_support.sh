@@ -19,7 +19,7 @@ window_shows() { [[ "$(xwininfo -name "$1" 2>/dev/null)" == *"Map State: IsViewa
 # The packages of the build tree named by the test's argument, into $work/out.
 cpack --config "$1/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log" >&2; exit 1; }
 
-# Xvfb on a display number it picks itself, and writes to fd 3.
+# Starts Xvfb on a display number it picks itself (written to fd 3), and exports DISPLAY.
 start_display() {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     wait_for test -s "$work/display" || { cat "$work/xvfb.log" >&2; echo "Xvfb named no display within 30 s" >&2; exit 1; }
