@@ -6,12 +6,11 @@
 //   S <ms> <hash>          a step, and the hash of the world after it (--words: the world's words)
 //   E <hash>               the session ends: the hash of the world after every one of its steps
 //
-// Sessions bring their own layouts rather than drawing them from `rand`, so that every C library
-// replays the same games. Every build must print the same (scripts/build-matrix), and rules_model.py
-// checks every line against the rules written a second time. Fails unless the scripted session hashes
-// as the rules give and the sessions saw a shot fly, a hit, a struck ship and a won game. The hash
-// comes from rules_model.py, never from a build of this code (GNU's cos and sin are part of it; those
-// of Windows builds have given the same so far); to derive it again:
+// Sessions bring their own layouts rather than `rand`'s, so that every C library replays the same
+// games. Every build must print the same (scripts/build-matrix), and rules_model.py checks every line
+// against the rules written a second time. Fails unless the sessions saw a shot fly, a hit, a struck
+// ship and a won game, and the scripted one hashes as the model's "session 0" (GNU's cos and sin are
+// part of it; Windows builds' have given the same so far), never a build's; derived again by:
 //
 //     build/default/tests/replay_sessions | python3 tests/rules_model.py   # its "session 0"
 
@@ -59,24 +58,23 @@ struct Random {
     bool oneIn(int n) { return between(1, n) == 1; }
 };
 
+bool byTime(const Input& a, const Input& b) { return a.ms < b.ms; }
+
 // Four seconds at 60 steps a second: turns both ways, thrust, and shots in flight, one of which hits.
 Session scriptedSession() {
     // The layout that GNU's C library's unseeded `rand` gives.
-    Session s{{{{8, 26, 14}, {3, 35, 41}, {4, 11, 26}, {0, 12, 25}, {-5, 21, 35}, {6, 16, 28}}}, {}};
-    const Input keys[] = {
-        {100, 'd', keyLeft},  {187, 'u', keyLeft},   {200, 'k', fireKey},   {700, 'd', keyUp},
-        {900, 'u', keyUp},    {1000, 'k', fireKey},  {1100, 'd', keyRight}, {1250, 'u', keyRight},
-        {1400, 'k', fireKey}, {1800, 'd', keyLeft},  {2000, 'k', fireKey},  {2100, 'u', keyLeft},
-        {2600, 'k', fireKey}, {2635, 'd', keyRight}, {2691, 'u', keyRight}, {3000, 'd', keyUp},
-        {3100, 'u', keyUp},   {3200, 'k', fireKey},  {3600, 'k', fireKey},
-    };
-    const Input* next = std::begin(keys);
+    Session s{{{{8, 26, 14}, {3, 35, 41}, {4, 11, 26}, {0, 12, 25}, {-5, 21, 35}, {6, 16, 28}}},
+              {
+                  {100, 'd', keyLeft},  {187, 'u', keyLeft},   {200, 'k', fireKey},   {700, 'd', keyUp},
+                  {900, 'u', keyUp},    {1000, 'k', fireKey},  {1100, 'd', keyRight}, {1250, 'u', keyRight},
+                  {1400, 'k', fireKey}, {1800, 'd', keyLeft},  {2000, 'k', fireKey},  {2100, 'u', keyLeft},
+                  {2600, 'k', fireKey}, {2635, 'd', keyRight}, {2691, 'u', keyRight}, {3000, 'd', keyUp},
+                  {3100, 'u', keyUp},   {3200, 'k', fireKey},  {3600, 'k', fireKey},
+              }};
     for (std::int64_t n = 1; n <= 240; ++n) {
-        for (; next != std::end(keys) && next->ms <= n * 1000 / 60; ++next) {
-            s.inputs.push_back(*next);
-        }
         s.inputs.push_back({n * 1000 / 60, 's', 0});
     }
+    std::stable_sort(s.inputs.begin(), s.inputs.end(), byTime);  // a key at a step's time goes first
     return s;
 }
 
@@ -115,8 +113,7 @@ Session randomSession(std::uint64_t seed) {
         while (r.oneIn(keyOdds)) {
             s.inputs.push_back(randomInput(r, now + r.between(0, gap), !gallery));
         }
-        std::stable_sort(s.inputs.begin() + static_cast<std::ptrdiff_t>(first), s.inputs.end(),
-                         [](const Input& a, const Input& b) { return a.ms < b.ms; });
+        std::stable_sort(s.inputs.begin() + static_cast<std::ptrdiff_t>(first), s.inputs.end(), byTime);
         now += gap;
         s.inputs.push_back({now, 's', 0});
     }
@@ -146,8 +143,7 @@ std::vector<std::uint32_t> stateWords(const World& w) {
 }
 
 // FNV-1a over 32-bit words.
-constexpr std::uint64_t hashStart = 0xcbf29ce484222325;
-std::uint64_t hashed(std::uint64_t hash, const std::vector<std::uint32_t>& words) {
+std::uint64_t hashed(const std::vector<std::uint32_t>& words, std::uint64_t hash = 0xcbf29ce484222325) {
     for (const std::uint32_t w : words) {
         hash = (hash ^ w) * 0x100000001b3;
     }
@@ -174,7 +170,7 @@ int main(int argc, char** argv) {
             w.asteroids[i]->y = y;
         }
         std::printf("\n");
-        std::uint64_t sessionHash = hashStart;
+        std::uint64_t sessionHash = hashed({});
         for (const Input& input : session.inputs) {
             clocks.setNowMs(input.ms);
             switch (input.kind) {
@@ -189,13 +185,13 @@ int main(int argc, char** argv) {
                 continue;
             }
             const std::vector<std::uint32_t> state = stateWords(w);
-            sessionHash = hashed(sessionHash, state);
+            sessionHash = hashed(state, sessionHash);
             std::printf("S %" PRId64, input.ms);
             for (std::size_t i = 0; words && i < state.size(); ++i) {
                 std::printf(" %08" PRIx32, state[i]);
             }
             if (!words) {
-                std::printf(" %016" PRIx64, hashed(hashStart, state));
+                std::printf(" %016" PRIx64, hashed(state));
             }
             std::printf("\n");
             ++steps;

@@ -72,8 +72,8 @@ class World:
         if kind == "w":
             self._clock_set += code
         elif kind == "k" and code == 32 and not self.bullet_visible:
-            self.stopwatch_running, self.stopwatch_startTicks, self.stopwatch_startTime = True, i32(now), EPOCH + self._clock_set + now // 1000
-            self.bullet_armed = True
+            self.stopwatch_running, self.stopwatch_startTicks, self.bullet_armed = True, i32(now), True
+            self.stopwatch_startTime = EPOCH + self._clock_set + now // 1000
         elif kind in "du" and code in ARROWS:
             setattr(self, ARROWS[code] + "Held", int(kind == "d"))
             if kind == "d":
