@@ -122,27 +122,23 @@ def hashed(words, h=0xCBF29CE484222325):
     return h
 
 
-def main():
-    sessions = steps = 0
-    for number, line in enumerate(sys.stdin, 1):
-        kind, *fields = line.split()
-        if kind == "L":
-            world, session_hash = World([struct.unpack("<f", struct.pack("<I", int(v, 16)))[0] for v in fields]), hashed([])
-        elif kind == "K":
-            world.input(int(fields[0]), fields[1], int(fields[2]))
-        elif kind == "S":
-            world.update(int(fields[0]))
-            names, words = zip(*world.words())
-            session_hash, steps, given = hashed(words, session_hash), steps + 1, [int(v, 16) for v in fields[1:]]
-            if given != (list(words) if len(given) > 1 else [hashed(words)]):
-                departed = [f"\n  {n}: {g:08x}, the rules give {w:08x}" for n, w, g in zip(names, words, given) if w != g]
-                sys.exit(f"rules_model: line {number}, the step at {fields[0]} ms departs from the rules"
-                         + ("".join(departed) if len(given) > 1 else " (replay with --words to see which fields)"))
-        elif kind == "E":
-            print(f"session {sessions}: {session_hash:016x}")
-            sessions += 1
-    print(f"rules_model: {sessions} sessions, {steps} steps, every one as the rules give it")
-
-
-if __name__ == "__main__":
-    main()
+# Replays what replay_sessions printed, line by line.
+sessions = steps = 0
+for number, line in enumerate(sys.stdin, 1):
+    kind, *fields = line.split()
+    if kind == "L":
+        world, session_hash = World([struct.unpack("<f", struct.pack("<I", int(v, 16)))[0] for v in fields]), hashed([])
+    elif kind == "K":
+        world.input(int(fields[0]), fields[1], int(fields[2]))
+    elif kind == "S":
+        world.update(int(fields[0]))
+        names, words = zip(*world.words())
+        session_hash, steps, given = hashed(words, session_hash), steps + 1, [int(v, 16) for v in fields[1:]]
+        if given != (list(words) if len(given) > 1 else [hashed(words)]):
+            departed = [f"\n  {n}: {g:08x}, the rules give {w:08x}" for n, w, g in zip(names, words, given) if w != g]
+            sys.exit(f"rules_model: line {number}, the step at {fields[0]} ms departs from the rules"
+                     + ("".join(departed) if len(given) > 1 else " (replay with --words to see which fields)"))
+    elif kind == "E":
+        print(f"session {sessions}: {session_hash:016x}")
+        sessions += 1
+print(f"rules_model: {sessions} sessions, {steps} steps, every one as the rules give it")
