@@ -43,7 +43,7 @@ struct Input {
 
 struct Session {
     std::array<Rock, asteroidCount> layout;
-    std::vector<Input> inputs;  // in time order
+    std::vector<Input> inputs;  // in the order given, until sorted by time for the replay
 };
 
 // splitmix64: the same numbers from every compiler and C library.
@@ -57,8 +57,6 @@ struct Random {
     }
     bool oneIn(int n) { return between(1, n) == 1; }
 };
-
-bool byTime(const Input& a, const Input& b) { return a.ms < b.ms; }
 
 // Four seconds at 60 steps a second: turns both ways, thrust, and shots in flight, one of which hits.
 Session scriptedSession() {
@@ -74,7 +72,6 @@ Session scriptedSession() {
     for (std::int64_t n = 1; n <= 240; ++n) {
         s.inputs.push_back({n * 1000 / 60, 's', 0});
     }
-    std::stable_sort(s.inputs.begin(), s.inputs.end(), byTime);  // a key at a step's time goes first
     return s;
 }
 
@@ -109,11 +106,9 @@ Session randomSession(std::uint64_t seed) {
     const int keyOdds = r.between(2, 12);  // each input between two steps is followed by another in so many
     for (int steps = r.between(100, 2000); steps > 0; --steps) {
         const int gap = r.between(0, 120);
-        const auto first = s.inputs.size();
         while (r.oneIn(keyOdds)) {
             s.inputs.push_back(randomInput(r, now + r.between(0, gap), !gallery));
         }
-        std::stable_sort(s.inputs.begin() + static_cast<std::ptrdiff_t>(first), s.inputs.end(), byTime);
         now += gap;
         s.inputs.push_back({now, 's', 0});
     }
@@ -156,7 +151,8 @@ int main(int argc, char** argv) {
     const bool words = argc > 1 && std::strcmp(argv[1], "--words") == 0;
     long steps = 0, flying = 0, hits = 0, struck = 0, won = 0;
     for (std::uint64_t n = 0; n <= 100; ++n) {
-        const Session session = n == 0 ? scriptedSession() : randomSession(n);
+        Session session = n == 0 ? scriptedSession() : randomSession(n);
+        std::ranges::stable_sort(session.inputs, {}, &Input::ms);  // equal times in the order given
         // The world as the game creates it, laid out as the session says.
         FakeClocks clocks;
         World w;
