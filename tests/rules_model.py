@@ -89,8 +89,10 @@ class World:
             if self.thrustHeld:
                 self.thrustImpulse, self.thrustStampMs = f32(i32(ms - self.thrustStampMs) * 0.00004), ms
                 cos, sin = cos_sin(self.heading)
-                self.velocityX, self.velocityY = f32(self.velocityX + cos * self.thrustImpulse), f32(self.velocityY + sin * self.thrustImpulse)
-            self.ship_x, self.ship_y = wrap(f32(self.ship_x + dt * self.velocityX)), wrap(f32(self.ship_y + dt * self.velocityY))
+                self.velocityX = f32(self.velocityX + cos * self.thrustImpulse)
+                self.velocityY = f32(self.velocityY + sin * self.thrustImpulse)
+            self.ship_x = wrap(f32(self.ship_x + dt * self.velocityX))
+            self.ship_y = wrap(f32(self.ship_y + dt * self.velocityY))
             seconds = EPOCH + self._clock_set + now // 1000 - self.stopwatch_startTime
             elapsed = float(seconds) if seconds >= 3600 else i32(now - self.stopwatch_startTicks) / 1000.0
             if elapsed < F0_4 and self.bullet_armed:
@@ -101,10 +103,10 @@ class World:
                 self.stopwatch_running = self.bullet_fired = self.bullet_visible = False
                 self.bullet_x, self.bullet_y = self.ship_x, self.ship_y
         self.asteroidStep, self.spin = f32(dt * 0.0004), f32(self.spin + dt * F0_05)
-        cos, sin = cos_sin(self.spin)
+        step, (cos, sin) = self.asteroidStep, cos_sin(self.spin)
         for speed, rock in zip(self._speeds, self.asteroids):
-            vx, vy = f32(-1 * speed + cos * self.asteroidStep), f32(speed + sin * self.asteroidStep)
-            rock["x"], rock["y"] = wrap(f32(rock["x"] + vx * self.asteroidStep)), wrap(f32(rock["y"] + vy * self.asteroidStep))
+            vx, vy = f32(-1 * speed + cos * step), f32(speed + sin * step)
+            rock["x"], rock["y"] = wrap(f32(rock["x"] + vx * step)), wrap(f32(rock["y"] + vy * step))
         self.lastUpdateMs = ms
         if self.ship_alive:
             ship, shot = (int(self.ship_x), int(self.ship_y)), (int(self.bullet_x), int(self.bullet_y))
