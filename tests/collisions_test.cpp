@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "world/collisions.h"
 
 // Where the grid and the quadrants decide. Everything else the rules do, step by step, is checked
 // against the rules written a second time (replay_sessions, rules_model.py, scripts/build-matrix).
 TEST(Collides, OnlyWithinOneQuadrantAndTwoUnitsOfTheGrid) {
-    const struct {
-        int x1, y1, x2, y2;
-        bool expected;
-        const char* why;
-    } cases[] = {
+    const std::tuple<int, int, int, int, bool, const char*> cases[] = {
         {24, 30, 26, 30, false, "two apart but either side of x = 25"},
         {23, 30, 24, 30, true, "neighbours in the upper left"},
         {30, 30, 30, 30, true, "same centre, upper right"},
@@ -28,8 +26,8 @@ TEST(Collides, OnlyWithinOneQuadrantAndTwoUnitsOfTheGrid) {
         {10, 10, 10, 13, false, "dy = 3"},
         {12, 11, 10, 10, true, "dx = -2, dy = -1"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(collides(c.x1, c.y1, 1, c.x2, c.y2, 1), c.expected) << c.why;
+    for (const auto& [x1, y1, x2, y2, expected, why] : cases) {
+        EXPECT_EQ(collides(x1, y1, 1, x2, y2, 1), expected) << why;
     }
     EXPECT_TRUE(collides(10, 10, 2, 13, 10, 1)) << "radii add up";
 }
