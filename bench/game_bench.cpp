@@ -108,6 +108,13 @@ std::vector<pid_t> winePartnersOf(pid_t game) {
     return partners;
 }
 
+// Counts the frames that come until then.
+void watchUntil(FrameWatch& frames, Clock::time_point until) {
+    while (Clock::now() < until) {
+        frames.waitForFrame(std::chrono::duration_cast<milliseconds>(until - Clock::now()));
+    }
+}
+
 struct Figures {
     double framesPerSecond = 0;
     std::vector<double> frameIntervalsMs;
@@ -134,7 +141,7 @@ Figures measure(const Game& game, const VirtualDisplay& display, XSession& x) {
     Figures f;
     frames.waitForFrame(milliseconds(2'000));
     f.firstFrameMs = msBetween(exec, frames.lastSeen);
-    frames.watchUntil(Clock::now() + warmUp);
+    watchUntil(frames, Clock::now() + warmUp);
 
     const std::vector<pid_t> partners = winePartnersOf(process.pid());
     const auto cpuMs = [&] {
@@ -148,7 +155,7 @@ Figures measure(const Game& game, const VirtualDisplay& display, XSession& x) {
     std::mt19937 random(1);
     std::uniform_int_distribution<int> gapUs(40'000, 56'667);
     for (int i = 0; i < presses; ++i) {
-        frames.watchUntil(Clock::now() + std::chrono::microseconds(gapUs(random)));
+        watchUntil(frames, Clock::now() + std::chrono::microseconds(gapUs(random)));
         const Image before = x.capture(window, shipArea);
         const Clock::time_point pressed = Clock::now();
         x.key("Left", true);
@@ -160,7 +167,7 @@ Figures measure(const Game& game, const VirtualDisplay& display, XSession& x) {
         }
         x.key("Left", false);
     }
-    frames.watchUntil(from + shortestRun);
+    watchUntil(frames, from + shortestRun);
     const double wallMs = msBetween(from, Clock::now());
     const std::vector<double> cpuTo = cpuMs();
 

@@ -16,13 +16,12 @@
 
 namespace {
 
-// The 50 by 50 field stretched over the 720 by 640 window.
-int pixelX(double x) { return static_cast<int>(std::lround(x * 720 / 50)); }
-int pixelY(double y) { return static_cast<int>(std::lround(640 - y * 640 / 50)); }
-
-// The pixels within `units` field units of a point of the field.
+// The pixels within `units` field units of a point of the 50 by 50 field, which the 720 by 640
+// window stretches.
 Rect around(double x, double y, double units) {
-    return {pixelX(x - units), pixelY(y + units), pixelX(x + units) + 1, pixelY(y - units) + 1};
+    const auto px = [](double fx) { return static_cast<int>(std::lround(fx * 720 / 50)); };
+    const auto py = [](double fy) { return static_cast<int>(std::lround(640 - fy * 640 / 50)); };
+    return {px(x - units), py(y + units), px(x + units) + 1, py(y - units) + 1};
 }
 
 const Rect statusLine{0, 0, 720, 40};
@@ -106,7 +105,6 @@ TEST_F(Frame, PlayShowsTheCountTheShipItsFlameTheShotAndTheLiveAsteroidsOnTheFie
     // Smoothed lines and points reach their full colour only here and there.
     const auto fullWhite = [](Rgb p) { return p.r > 240 && p.g > 240 && p.b > 240; };
     EXPECT_GT(frame.count(fullWhite, around(12, 12, 2.5)), 0) << "the white ship";
-    EXPECT_EQ(differences(frame, words({{1, 48, "Asteroids remaining: "}, {13, 48, "4"}}), statusLine), 0);
     // The nose is the drawn pixel farthest from the ship's centre, two units out along the heading.
     double farthest = 0, noseX = 0, noseY = 0;
     frame.forEach(around(12, 12, 2.5), [&](int px, int py) {
@@ -136,18 +134,13 @@ TEST_F(Frame, PlayShowsTheCountTheShipItsFlameTheShotAndTheLiveAsteroidsOnTheFie
 }
 
 TEST_F(Frame, StatusLineCountsEveryNumberOfAsteroidsRemaining) {
-    for (const char* digit : {"6", "5", "3", "2", "1"}) {
+    for (const char* digit : {"6", "5", "4", "3", "2", "1"}) {
         world.asteroidsRemaining = digit[0] - '0';
         const Image frame = drawFrame();
         EXPECT_EQ(differences(frame, words({{1, 48, "Asteroids remaining: "}, {13, 48, digit}}), statusLine),
                   0)
             << "pixels unlike \"Asteroids remaining: " << digit << "\"";
     }
-}
-
-TEST_F(Frame, ParkedShotIsNotDrawn) {
-    world.bullet->fired = world.bullet->visible = false;
-    EXPECT_EQ(drawFrame().count(isDrawn, around(20, 5, 0.5)), 0);
 }
 
 // Won or lost, the same words replace the count, the ship and the shot; the asteroids left go on

@@ -7,12 +7,10 @@
 //   E <hash>               the session ends: the hash of the world after every one of its steps
 //
 // Sessions bring their own layouts rather than `rand`'s, so that every C library replays the same
-// games. Every build must print the same (scripts/build-matrix), and rules_model.py checks every line
-// against the rules written a second time. Fails unless the sessions saw a shot fly, a hit, a struck
-// ship and a won game, and the scripted one hashes as the model's "session 0" (GNU's cos and sin are
-// part of it; Windows builds' have given the same so far), never a build's; derived again by:
-//
-//     build/default/tests/replay_sessions | python3 tests/rules_model.py   # its "session 0"
+// games. Every build must print the same (scripts/build-matrix), and rules_model.py, the rules written
+// a second time, checks every line. Fails unless the sessions saw a shot fly, a hit, a struck ship and
+// a won game, and the scripted one hashes as the model's "session 0" does, never a build's (GNU's cos
+// and sin are part of it): `build/default/tests/replay_sessions | python3 tests/rules_model.py`.
 
 #include <algorithm>
 #include <array>
@@ -199,8 +197,10 @@ int main(int argc, char** argv) {
         struck += w.ship->alive ? 0 : 1;
         won += w.asteroidsRemaining == 0 ? 1 : 0;
         if (n == 0 && sessionHash != scriptedSessionHash) {
-            std::fprintf(stderr, "replay_sessions: the scripted session hashes to %016" PRIx64 "\n",
-                         sessionHash);
+            std::fprintf(stderr,
+                         "replay_sessions: the scripted session hashes to %016" PRIx64 ", not %016" PRIx64
+                         "\n",
+                         sessionHash, scriptedSessionHash);
             return 1;
         }
     }

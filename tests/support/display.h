@@ -49,7 +49,6 @@ struct Rect {
 // A patch of touching pixels.
 struct Blob {
     Rect bounds;
-    int size;
     double centreX, centreY;
 };
 
@@ -85,8 +84,9 @@ struct Image {
         };
         forEach(area, [&](int x0, int y0) {
             std::vector<std::pair<int, int>> pending;
-            Blob b{{x0, y0, x0, y0}, 0, 0, 0};
-            for (visit(x0, y0, pending); !pending.empty(); ++b.size) {
+            Blob b{{x0, y0, x0, y0}, 0, 0};
+            int size = 0;
+            for (visit(x0, y0, pending); !pending.empty(); ++size) {
                 const auto [x, y] = pending.back();
                 pending.pop_back();
                 b.bounds = {std::min(b.bounds.left, x), std::min(b.bounds.top, y),
@@ -97,8 +97,8 @@ struct Image {
                          std::min(y + 2, area.bottom)},
                         [&](int nx, int ny) { visit(nx, ny, pending); });
             }
-            if (b.size > 0) {
-                found.push_back({b.bounds, b.size, b.centreX / b.size, b.centreY / b.size});
+            if (size > 0) {
+                found.push_back({b.bounds, b.centreX / size, b.centreY / size});
             }
         });
         return found;
@@ -277,11 +277,6 @@ public:
             }
             pollfd connection{ConnectionNumber(display_), POLLIN, 0};
             poll(&connection, 1, static_cast<int>(left) + 1);
-        }
-    }
-    void watchUntil(Clock::time_point until) {
-        while (Clock::now() < until) {
-            waitForFrame(std::chrono::duration_cast<milliseconds>(until - Clock::now()));
         }
     }
 
