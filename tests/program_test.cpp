@@ -135,6 +135,12 @@ TEST_F(Program, UpArrowShowsTheFlameUntilReleased) {
     EXPECT_TRUE(waitFor([&] { return frame().count(isRed) > 5; })) << "the flame while thrust is held";
     x.key("Up", false);
     EXPECT_TRUE(waitFor([&] { return frame().count(isRed) == 0; })) << "no flame once released";
+    // Nor later, when a ship still thrusting would have come round from under the window's edge,
+    // and the ship is still in play.
+    std::this_thread::sleep_for(milliseconds(300));
+    const Image later = frame();
+    EXPECT_EQ(later.count(isRed), 0) << "a flame again without thrust";
+    EXPECT_GT(later.count(isWhite, {0, 0, 720, 40}), 0) << "the game is over";
 }
 
 TEST_F(Program, SpaceHeldFiresOneShotThatFliesAwayAndIsGoneAfterItsLifetime) {
