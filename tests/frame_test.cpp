@@ -130,7 +130,11 @@ TEST_F(Frame, PlayShowsTheCountTheShipItsFlameTheShotAndTheLiveAsteroidsOnTheFie
     for (const Rect& r : shown) {
         frame.forEach(r, [&](int px, int py) { frame.pixels[frame.indexOf(px, py)] = {26, 145, 204}; });
     }
-    EXPECT_EQ(frame.count(isField), 720 * 640) << "the field colour everywhere else";
+    EXPECT_EQ(frame.count([](Rgb p) {
+        return p == Rgb{26, 145, 204};
+    }),
+              720 * 640)
+        << "the field colour (0.1, 0.57, 0.8) everywhere else";
 }
 
 TEST_F(Frame, StatusLineCountsEveryNumberOfAsteroidsRemaining) {
