@@ -48,15 +48,15 @@ awk '/^License: Expat$/ { text = ""; next } { text = text $0 "\n" } END { printf
 start_display
 absent=4711
 while [ -e "/tmp/.X11-unix/X$absent" ]; do absent=$((absent + 1)); done
-while IFS='|' read -r command reason; do
-    status=0 output=$(timeout 30 env $command 2>&1 </dev/null) || status=$?
+while IFS='|' read -r environment arguments reason; do
+    status=0 output=$(timeout 30 env $environment "$binary" $arguments 2>&1 </dev/null) || status=$?
     [ "$status" = 1 ] && [ "$output" = "asteroids: cannot open $reason; run the game from a desktop session, or set DISPLAY to a running X server" ] ||
-        fail "env $command: ended with $status (124: still running after 30 s), saying: $output"
+        fail "env $environment asteroids $arguments: ended with $status (124: still running after 30 s), saying: $output"
 done <<END
--u DISPLAY $binary|the game window because DISPLAY is not set
-DISPLAY= $binary|the game window because DISPLAY is not set
-DISPLAY=:$absent $binary|the X display ":$absent"
-$binary -display :$absent|the X display ":$absent"
+-u DISPLAY||the game window because DISPLAY is not set
+DISPLAY=||the game window because DISPLAY is not set
+DISPLAY=:$absent||the X display ":$absent"
+|-display :$absent|the X display ":$absent"
 END
 
 "$binary" &
