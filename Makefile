@@ -1,11 +1,13 @@
 # The front doors: `make play` and `make test`. Each installs the Debian packages it lacks.
 
+# The tests' build; the game's own build, for players and packagers, leaves the tests out.
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
+GAME_DIR := build/game
 JOBS := $(shell nproc)
 
-# The default preset compiles the tests too, so every build needs GoogleTest.
-BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev librsvg2-bin libgtest-dev libgmock-dev
+# What the game alone is built with.
+BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev librsvg2-bin
 # `make package` computes the package's dependencies with dpkg-shlibdeps, on the files that `file`
 # finds to be programs.
 PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev file
@@ -13,10 +15,10 @@ PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev file
 # sanitizer run preloads Mesa's driver; `make lint` runs the formatter and two static analysers;
 # the build-matrix check builds the rules with Clang and for ARM64, runs them under qemu, and
 # checks them against the rules written in Python.
-TEST_PACKAGES := $(sort $(PACKAGE_PACKAGES) libxtst-dev libxdamage-dev xvfb x11-utils libgl1-mesa-dri \
-	desktop-file-utils lintian clang-format clang-tidy cppcheck clang g++-aarch64-linux-gnu qemu-user python3)
+TEST_PACKAGES := $(sort $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev libxtst-dev libxdamage-dev xvfb x11-utils \
+	libgl1-mesa-dri desktop-file-utils lintian clang-format clang-tidy cppcheck clang g++-aarch64-linux-gnu qemu-user python3)
 SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xdotool imagemagick
-BENCH_PACKAGES := $(BUILD_PACKAGES) libxtst-dev libxdamage-dev xvfb libbenchmark-dev
+BENCH_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev libxtst-dev libxdamage-dev xvfb libbenchmark-dev
 
 # Windows: cross-built with mingw-w64 against freeglut built from Debian's source package (apt-get
 # source needs dpkg-dev) and GoogleTest from Debian's sources, the icon rendered from the SVG and
@@ -27,10 +29,10 @@ WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis
 # Debian package's AppStream metadata.
 TEST_PACKAGES += $(WINDOWS_PACKAGE_PACKAGES) appstream
 
-.PHONY: play test build screenshot bench lint sanitize matrix soak deps-build deps-test clean
+.PHONY: play test build game screenshot bench lint sanitize matrix soak deps-build deps-test clean
 
-play: deps-build build
-	$(BUILD_DIR)/asteroids
+play: deps-build game
+	$(GAME_DIR)/asteroids
 
 # The Windows build's own tests run under Wine; the Linux build's display tests drive its game too.
 test: deps-test windows
@@ -73,6 +75,10 @@ build:
 	cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET) -j $(JOBS)
 
+game:
+	cmake --preset game
+	cmake --build --preset game -j $(JOBS)
+
 # build/windows/asteroids.exe, with freeglut built once into build/windows-deps.
 .PHONY: windows windows-package
 windows:
@@ -87,14 +93,15 @@ windows-package: windows
 	cmake --build --preset windows --target package
 
 # The README's picture, from a real run of the game.
-screenshot: build
+screenshot:
 	@scripts/install-deps $(SCREENSHOT_PACKAGES)
-	scripts/screenshot $(BUILD_DIR)/asteroids docs/screenshot.png
+	@$(MAKE) --no-print-directory game
+	scripts/screenshot $(GAME_DIR)/asteroids docs/screenshot.png
 
-# A Debian package of the game, in $(BUILD_DIR).
+# A Debian package of the game, in $(GAME_DIR).
 .PHONY: package deps-package
-package: deps-package build
-	cmake --build --preset $(PRESET) --target package
+package: deps-package game
+	cmake --build --preset game --target package
 
 deps-package:
 	@scripts/install-deps $(PACKAGE_PACKAGES)
