@@ -11,14 +11,15 @@ BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev librsvg2-bin
 # `make package` computes the package's dependencies with dpkg-shlibdeps, on the files that `file`
 # finds to be programs.
 PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev file
-# The display tests start their own Xvfb; the package's test also lints the package; the
-# sanitizer run preloads Mesa's driver; `make lint` runs the formatter and two static analysers;
-# the build-matrix check builds the rules with Clang and for ARM64, runs them under qemu, and
-# checks them against the rules written in Python.
-TEST_PACKAGES := $(sort $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev libxtst-dev libxdamage-dev xvfb x11-utils \
-	libgl1-mesa-dri desktop-file-utils lintian clang-format clang-tidy cppcheck clang g++-aarch64-linux-gnu qemu-user python3)
+# The tests' build, and the display tests on their own Xvfb with Mesa's software renderer.
+CHECK_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev libxtst-dev libxdamage-dev xvfb libgl1-mesa-dri
+# The package's test also lints the package and looks for its window with xwininfo; `make lint`
+# runs the formatter and two static analysers; the build-matrix check builds the rules with Clang
+# and for ARM64, runs them under qemu, and checks them against the rules written in Python.
+TEST_PACKAGES := $(sort $(CHECK_PACKAGES) $(PACKAGE_PACKAGES) x11-utils desktop-file-utils lintian \
+	clang-format clang-tidy cppcheck clang g++-aarch64-linux-gnu qemu-user python3)
 SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xdotool imagemagick
-BENCH_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev libxtst-dev libxdamage-dev xvfb libbenchmark-dev
+BENCH_PACKAGES := $(CHECK_PACKAGES) libbenchmark-dev
 
 # Windows: cross-built with mingw-w64 against freeglut built from Debian's source package (apt-get
 # source needs dpkg-dev) and GoogleTest from Debian's sources, the icon rendered from the SVG and
@@ -29,7 +30,7 @@ WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis
 # Debian package's AppStream metadata.
 TEST_PACKAGES += $(WINDOWS_PACKAGE_PACKAGES) appstream
 
-.PHONY: play test build game screenshot bench lint sanitize matrix soak deps-build deps-test clean
+.PHONY: play test check build game screenshot bench lint sanitize matrix soak front-doors deps-build deps-test clean
 
 play: deps-build game
 	$(GAME_DIR)/asteroids
@@ -41,6 +42,20 @@ test: deps-test windows
 	ctest --preset windows
 	ctest --preset $(PRESET)
 	@$(MAKE) --no-print-directory lint sanitize matrix
+
+# The quick tier, for contributors: the Linux game's rules and display tests, without the
+# package, the Windows build, the soak and the robustness checks that `make test` adds.
+check:
+	@scripts/install-deps $(CHECK_PACKAGES)
+	@$(MAKE) --no-print-directory build
+	ctest --preset check
+
+# The README's commands, one after another, in a minimal Debian 12 root made for the purpose, with
+# only what each installs itself. CI runs these; FRONT_DOORS="play test bench ..." chooses others.
+FRONT_DOORS ?= play package screenshot check windows-package
+front-doors:
+	@scripts/install-deps mmdebstrap
+	tests/front_doors.sh $(FRONT_DOORS)
 
 # The format, clang-tidy and cppcheck.
 lint: deps-test build

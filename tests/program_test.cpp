@@ -58,12 +58,15 @@ double headingOf(const Image& frame) {
     return heading;
 }
 
-// Looks until `seen` holds, for up to two seconds.
+// Looks until `seen` holds, for up to two seconds. A look reads the whole window and a frame comes
+// every 16.7 ms: looking more often would only take the cores from the game and the X server, whose
+// pace the same tests check.
 bool waitFor(const std::function<bool()>& seen) {
     for (const auto deadline = Clock::now() + milliseconds(2'000); !seen();) {
         if (Clock::now() > deadline) {
             return false;
         }
+        std::this_thread::sleep_for(milliseconds(10));
     }
     return true;
 }
