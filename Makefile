@@ -14,10 +14,11 @@ PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev file
 # The tests' build, and the display tests on their own Xvfb with Mesa's software renderer.
 CHECK_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev libxtst-dev libxdamage-dev xvfb libgl1-mesa-dri
 # The package's test also lints the package and looks for its window with xwininfo; `make lint`
-# runs the formatter and two static analysers; the build-matrix check builds the rules with Clang
-# and for ARM64, runs them under qemu, and checks them against the rules written in Python.
+# runs the formatter and two static analysers, over the benchmarks' code too; the build-matrix check
+# builds the rules with Clang and for ARM64, runs them under qemu, and checks them against the rules
+# written in Python.
 TEST_PACKAGES := $(sort $(CHECK_PACKAGES) $(PACKAGE_PACKAGES) x11-utils desktop-file-utils lintian \
-	clang-format clang-tidy cppcheck clang g++-aarch64-linux-gnu qemu-user python3)
+	libbenchmark-dev clang-format clang-tidy cppcheck clang g++-aarch64-linux-gnu qemu-user python3)
 SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xdotool imagemagick
 BENCH_PACKAGES := $(CHECK_PACKAGES) libbenchmark-dev
 
@@ -57,9 +58,11 @@ front-doors:
 	@scripts/install-deps mmdebstrap
 	tests/front_doors.sh $(FRONT_DOORS)
 
-# The format, clang-tidy and cppcheck.
-lint: deps-test build
-	scripts/lint $(BUILD_DIR)
+# The format, clang-tidy and cppcheck, over the code of the tests' build, the benchmarks (configured
+# only, for the files and flags) and the Windows build.
+lint: deps-test build windows
+	cmake --preset bench >/dev/null
+	scripts/lint $(BUILD_DIR) build/bench build/windows
 
 # The rules built with other compilers, optimisations and processors replay the same sessions to
 # the same worlds, which are the ones the rules written in Python give.

@@ -260,7 +260,7 @@ int main(int argc, char** argv) {
         std::vector<std::pair<const Game*, Figures>> measured;
         for (const Game* game : chosen) {
             std::printf("Running the %s game for %lld s...\n", game->name,
-                        static_cast<long long>(shortestRun.count() + warmUp.count()));
+                        static_cast<long long>((shortestRun + warmUp).count()));
             std::fflush(stdout);
             measured.emplace_back(game, measure(*game, display, x));
         }
