@@ -23,9 +23,11 @@ SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xdotool imagemagick
 BENCH_PACKAGES := $(CHECK_PACKAGES) libbenchmark-dev
 
 # Windows: cross-built with mingw-w64 against freeglut built from Debian's source package (apt-get
-# source needs dpkg-dev) and GoogleTest from Debian's sources, the icon rendered from the SVG and
-# packed with icotool; Wine runs the tests, NSIS makes the installer.
-WINDOWS_PACKAGES := make cmake g++-mingw-w64-x86-64-posix dpkg-dev googletest librsvg2-bin icoutils wine64
+# source needs dpkg-dev, and Debian's keyring to check it where the system is not Debian) and
+# GoogleTest from Debian's sources, the icon rendered from the SVG and packed with icotool; Wine runs
+# the tests, NSIS makes the installer.
+WINDOWS_PACKAGES := make cmake g++-mingw-w64-x86-64-posix dpkg-dev debian-archive-keyring googletest \
+	librsvg2-bin icoutils wine64
 WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis
 # `make test` runs the Windows build's tests too, the installer's among them, and validates the
 # Debian package's AppStream metadata.
