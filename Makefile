@@ -5,6 +5,14 @@ PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 GAME_DIR := build/game
 JOBS := $(shell nproc)
+# Builds take their times from the commit's date, not the clock: the compiler, CPack, the Windows
+# binutils and scripts/zip-folder read it (https://reproducible-builds.org/specs/source-date-epoch/).
+ifndef SOURCE_DATE_EPOCH
+SOURCE_DATE_EPOCH := $(shell git log -1 --format=%ct 2>/dev/null)
+endif
+ifdef SOURCE_DATE_EPOCH
+export SOURCE_DATE_EPOCH
+endif
 
 # What the game alone is built with.
 BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev librsvg2-bin
@@ -22,9 +30,9 @@ BENCH_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev libxtst-dev libxda
 
 # Windows: cross-built with mingw-w64 against freeglut built from Debian's source package (apt-get
 # source needs dpkg-dev) and GoogleTest from Debian's sources, the icon rendered from the SVG and
-# packed with icotool; Wine runs the tests, NSIS makes the installer.
+# packed with icotool; Wine runs the tests, NSIS makes the installer and zip the .zip.
 WINDOWS_PACKAGES := make cmake g++-mingw-w64-x86-64-posix dpkg-dev googletest librsvg2-bin icoutils wine64
-WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis
+WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis zip
 # `make test` runs the Windows build's tests too, the installer's among them, and validates the
 # Debian package's AppStream metadata.
 TEST_PACKAGES += $(WINDOWS_PACKAGE_PACKAGES) appstream
@@ -98,10 +106,11 @@ screenshot:
 	@$(MAKE) --no-print-directory game
 	scripts/screenshot $(GAME_DIR)/asteroids docs/screenshot.png
 
-# A Debian package of the game, in $(GAME_DIR).
+# A Debian package of the game, in $(GAME_DIR). CPack gives the archives in it the permissions of
+# the umask, which is 022 as when dpkg-buildpackage makes a package.
 .PHONY: package deps-package
 package: deps-package game
-	cmake --build --preset game --target package
+	umask 022 && cmake --build --preset game --target package
 
 deps-package:
 	@scripts/install-deps $(PACKAGE_PACKAGES)

@@ -13,3 +13,6 @@ endif()
 if(MINGW)
   add_link_options(LINKER:--no-insert-timestamp)
 endif()
+
+# What CPack stages is made plain before any package is made of it.
+set(CPACK_PRE_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/StagedFiles.cmake")
