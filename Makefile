@@ -5,6 +5,8 @@ PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 GAME_DIR := build/game
 JOBS := $(shell nproc)
+# The version, set in CMakeLists.txt alone, that every download's name carries.
+VERSION := $(shell sed -n 's/^project.asteroids VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 # Builds take their times from the commit's date, not the clock: the compiler, CPack, the Windows
 # binutils and scripts/zip-folder read it (https://reproducible-builds.org/specs/source-date-epoch/).
 ifndef SOURCE_DATE_EPOCH
@@ -106,11 +108,33 @@ screenshot:
 	@$(MAKE) --no-print-directory game
 	scripts/screenshot $(GAME_DIR)/asteroids docs/screenshot.png
 
-# A Debian package of the game, in $(GAME_DIR). CPack gives the archives in it the permissions of
-# the umask, which is 022 as when dpkg-buildpackage makes a package.
+# A Debian package of the game, in $(GAME_DIR), the only one there. CPack gives the archives in it
+# the permissions of the umask, which is 022 as when dpkg-buildpackage makes a package.
 .PHONY: package deps-package
 package: deps-package game
+	rm -f $(GAME_DIR)/*.deb
 	umask 022 && cmake --build --preset game --target package
+
+# The downloads, each made into $(DOWNLOADS_DIR) by a target of this list; a new kind of download
+# is one more target here, and `make release` and `make reproducible` build it with the others.
+DOWNLOADS := download-deb download-windows
+DOWNLOADS_DIR ?= build/downloads
+.PHONY: downloads $(DOWNLOADS) release
+downloads:
+	rm -rf $(DOWNLOADS_DIR)
+	mkdir -p $(DOWNLOADS_DIR)
+	@$(MAKE) --no-print-directory $(DOWNLOADS)
+
+download-deb: package
+	cp $(GAME_DIR)/asteroids_$(VERSION)-*.deb $(DOWNLOADS_DIR)/
+
+download-windows: windows-package
+	cp build/windows/asteroids-$(VERSION)-win64.exe build/windows/asteroids-$(VERSION)-win64.zip $(DOWNLOADS_DIR)/
+
+# A release of the commit checked out, in build/release: every download, built in a fresh clone of
+# it, the source archive, and their SHA256SUMS.
+release:
+	scripts/release build/release
 
 deps-package:
 	@scripts/install-deps $(PACKAGE_PACKAGES)
