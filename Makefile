@@ -35,11 +35,12 @@ BENCH_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev libxtst-dev libxda
 # packed with icotool; Wine runs the tests, NSIS makes the installer and zip the .zip.
 WINDOWS_PACKAGES := make cmake g++-mingw-w64-x86-64-posix dpkg-dev googletest librsvg2-bin icoutils wine64
 WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis zip
-# `make test` runs the Windows build's tests too, the installer's among them, and validates the
-# Debian package's AppStream metadata.
-TEST_PACKAGES += $(WINDOWS_PACKAGE_PACKAGES) appstream
+# `make test` runs the Windows build's tests too, the installer's among them, validates the
+# Debian package's AppStream metadata, and has diffoscope (the small package, without the tools
+# for every format it could read; zipinfo for the .zip) say where two builds of a download differ.
+TEST_PACKAGES += $(WINDOWS_PACKAGE_PACKAGES) appstream diffoscope-minimal unzip
 
-.PHONY: play test build game screenshot bench lint sanitize matrix soak deps-build deps-test clean
+.PHONY: play test build game screenshot bench lint sanitize matrix reproducible soak deps-build deps-test clean
 
 play: deps-build game
 	$(GAME_DIR)/asteroids
@@ -50,7 +51,7 @@ test: deps-test windows
 	cmake --build --preset $(PRESET) -j $(JOBS)
 	ctest --preset windows
 	ctest --preset $(PRESET)
-	@$(MAKE) --no-print-directory lint sanitize matrix
+	@$(MAKE) --no-print-directory lint sanitize matrix reproducible
 
 # The format, clang-tidy and cppcheck.
 lint: deps-test build
@@ -60,6 +61,11 @@ lint: deps-test build
 # the same worlds, which are the ones the rules written in Python give.
 matrix: deps-test build
 	scripts/build-matrix $(BUILD_DIR)/tests/replay_sessions
+
+# Every download built again in a copy of the tree in another folder, later, with another umask,
+# time zone and locale, must be the same, byte for byte.
+reproducible: deps-test downloads
+	scripts/check-reproducible $(DOWNLOADS_DIR)
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps-test
