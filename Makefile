@@ -7,8 +7,8 @@ GAME_DIR := build/game
 JOBS := $(shell nproc)
 # The version, set in CMakeLists.txt alone, that every download's name carries.
 VERSION := $(shell sed -n 's/^project.asteroids VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-# Builds take their times from the commit's date, not the clock: the compiler, CPack, the Windows
-# binutils and scripts/zip-folder read it (https://reproducible-builds.org/specs/source-date-epoch/).
+# Packages take their times from the commit's date, not the clock: CPack, the Windows strip and
+# scripts/zip-folder read it (https://reproducible-builds.org/specs/source-date-epoch/).
 ifndef SOURCE_DATE_EPOCH
 SOURCE_DATE_EPOCH := $(shell git log -1 --format=%ct 2>/dev/null)
 endif
