@@ -14,5 +14,5 @@ if(MINGW)
   add_link_options(LINKER:--no-insert-timestamp)
 endif()
 
-# What CPack stages is made plain before any package is made of it.
+# The directories CPack stages get the same permissions whatever the umask, before it packs them.
 set(CPACK_PRE_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/StagedFiles.cmake")
