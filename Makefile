@@ -5,6 +5,16 @@ PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 GAME_DIR := build/game
 JOBS := $(shell nproc)
+# The version, set in CMakeLists.txt alone, that every download's name carries.
+VERSION := $(shell sed -n 's/^project.asteroids VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+# Packages take their times from the commit's date, not the clock: CPack, the Windows strip and
+# scripts/zip-folder read it (https://reproducible-builds.org/specs/source-date-epoch/).
+ifndef SOURCE_DATE_EPOCH
+SOURCE_DATE_EPOCH := $(shell git log -1 --format=%ct 2>/dev/null)
+endif
+ifdef SOURCE_DATE_EPOCH
+export SOURCE_DATE_EPOCH
+endif
 
 # What the game alone is built with.
 BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev librsvg2-bin
@@ -25,15 +35,17 @@ BENCH_PACKAGES := $(CHECK_PACKAGES) libbenchmark-dev
 # Windows: cross-built with mingw-w64 against freeglut built from Debian's source package (apt-get
 # source needs dpkg-dev, and Debian's keyring to check it where the system is not Debian) and
 # GoogleTest from Debian's sources, the icon rendered from the SVG and packed with icotool; Wine runs
-# the tests, NSIS makes the installer.
+# the tests, NSIS makes the installer and zip the .zip.
 WINDOWS_PACKAGES := make cmake g++-mingw-w64-x86-64-posix dpkg-dev debian-archive-keyring googletest \
 	librsvg2-bin icoutils wine64
-WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis
-# `make test` runs the Windows build's tests too, the installer's among them, and validates the
-# Debian package's AppStream metadata.
-TEST_PACKAGES += $(WINDOWS_PACKAGE_PACKAGES) appstream
+WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis zip
+# `make test` runs the Windows build's tests too, the installer's among them, validates the
+# Debian package's AppStream metadata, and has diffoscope (the small package, without the tools
+# for every format it could read; zipinfo for the .zip) say where two builds of a download differ.
+TEST_PACKAGES += $(WINDOWS_PACKAGE_PACKAGES) appstream diffoscope-minimal unzip
 
-.PHONY: play test check build game screenshot bench lint sanitize matrix soak front-doors deps-build deps-test clean
+.PHONY: play test check build game screenshot bench lint sanitize matrix reproducible soak front-doors deps-build \
+	deps-test clean
 
 play: deps-build game
 	$(GAME_DIR)/asteroids
@@ -44,7 +56,7 @@ test: deps-test windows
 	cmake --build --preset $(PRESET) -j $(JOBS)
 	ctest --preset windows
 	ctest --preset $(PRESET)
-	@$(MAKE) --no-print-directory lint sanitize matrix
+	@$(MAKE) --no-print-directory lint sanitize matrix reproducible
 
 # The quick tier, for contributors: the Linux game's rules and display tests, without the
 # package, the Windows build, the soak and the robustness checks that `make test` adds.
@@ -70,6 +82,11 @@ lint: deps-test build windows
 # the same worlds, which are the ones the rules written in Python give.
 matrix: deps-test build
 	scripts/build-matrix $(BUILD_DIR)/tests/replay_sessions
+
+# Every download built again in a copy of the tree in another folder, later, with another umask,
+# time zone and locale, must be the same, byte for byte.
+reproducible: deps-test downloads
+	scripts/check-reproducible $(DOWNLOADS_DIR)
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps-test
@@ -118,10 +135,33 @@ screenshot:
 	@$(MAKE) --no-print-directory game
 	scripts/screenshot $(GAME_DIR)/asteroids docs/screenshot.png
 
-# A Debian package of the game, in $(GAME_DIR).
+# A Debian package of the game, in $(GAME_DIR), the only one there. CPack gives the archives in it
+# the permissions of the umask, which is 022 as when dpkg-buildpackage makes a package.
 .PHONY: package deps-package
 package: deps-package game
-	cmake --build --preset game --target package
+	rm -f $(GAME_DIR)/*.deb
+	umask 022 && cmake --build --preset game --target package
+
+# The downloads, each made into $(DOWNLOADS_DIR) by a target of this list; a new kind of download
+# is one more target here, and `make release` and `make reproducible` build it with the others.
+DOWNLOADS := download-deb download-windows
+DOWNLOADS_DIR ?= build/downloads
+.PHONY: downloads $(DOWNLOADS) release
+downloads:
+	rm -rf $(DOWNLOADS_DIR)
+	mkdir -p $(DOWNLOADS_DIR)
+	@$(MAKE) --no-print-directory $(DOWNLOADS)
+
+download-deb: package
+	cp $(GAME_DIR)/asteroids_$(VERSION)-*.deb $(DOWNLOADS_DIR)/
+
+download-windows: windows-package
+	cp build/windows/asteroids-$(VERSION)-win64.exe build/windows/asteroids-$(VERSION)-win64.zip $(DOWNLOADS_DIR)/
+
+# A release of the commit checked out, in build/release: every download, built in a fresh clone of
+# it, the source archive, and their SHA256SUMS.
+release:
+	scripts/release build/release
 
 deps-package:
 	@scripts/install-deps $(PACKAGE_PACKAGES)

@@ -27,7 +27,8 @@ set_source_files_properties("${CMAKE_CURRENT_BINARY_DIR}/asteroids.rc" PROPERTIE
 install(TARGETS asteroids RUNTIME DESTINATION .)
 install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
 
-set(CPACK_GENERATOR NSIS ZIP)
+set(CPACK_GENERATOR NSIS)
+set(CPACK_POST_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/PortableZip.cmake")
 set(CPACK_PACKAGE_NAME asteroids)
 set(CPACK_PACKAGE_VENDOR "Bexum Asteroids developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "A small vector arcade game: a ship against six asteroids")
@@ -37,8 +38,9 @@ set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_STRIP_FILES ON)
 
 # A 64-bit installer for a 64-bit game: it installs under "Program Files" proper and writes the
-# 64-bit registry, where Windows looks for installed programs.
-set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+# 64-bit registry, where Windows looks for installed programs. It records no file's time, which
+# would be the build's: installed files take the time they are installed.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode\n  SetDateSave off")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_PACKAGE_NAME "Bexum Asteroids")
 set(CPACK_NSIS_DISPLAY_NAME "Bexum Asteroids")
