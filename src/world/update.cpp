@@ -84,11 +84,13 @@ void driftAsteroids(World& w, std::int32_t dt) {
     w.asteroidStep = rounded(dt * asteroidTimeFactor);
     w.spin = rounded(w.spin + dt * spinDegreesPerMs);
     const double step = w.asteroidStep;
+    // The same for every asteroid, taken once: a page catching up on a day hidden runs five million
+    // steps at once.
+    const double spinX = std::cos(radians(w.spin));
+    const double spinY = std::sin(radians(w.spin));
     for (auto& asteroid : w.asteroids) {
-        const float vx = rounded(static_cast<double>(asteroid->directionX) * asteroid->speed +
-                                 std::cos(radians(w.spin)) * step);
-        const float vy = rounded(static_cast<double>(asteroid->directionY) * asteroid->speed +
-                                 std::sin(radians(w.spin)) * step);
+        const float vx = rounded(static_cast<double>(asteroid->directionX) * asteroid->speed + spinX * step);
+        const float vy = rounded(static_cast<double>(asteroid->directionY) * asteroid->speed + spinY * step);
         asteroid->x = wrapCoordinate(rounded(asteroid->x + vx * step));
         asteroid->y = wrapCoordinate(rounded(asteroid->y + vy * step));
     }
