@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/pacing.h"
 
 using std::chrono::milliseconds;
@@ -16,4 +18,19 @@ TEST(StepPacing, StepsKeepAnEvenGridOfSixtiethsOfASecondAndRestartItAfterAStall)
     const auto late = schedule.nextDue + milliseconds(500);
     scheduleNextStep(schedule, late);
     EXPECT_EQ(schedule.nextDue, late + stepPeriod) << "after a stall, no burst of steps to catch up";
+}
+
+TEST(StepPacing, TakingEveryDueStepRunsEachStepAStallHeldBackAtItsOwnTime) {
+    const PaceClock::time_point start{std::chrono::hours(1)};
+    StepSchedule schedule{start};
+    EXPECT_FALSE(takeDueStep(schedule, start - milliseconds(1))) << "none before the first is due";
+    std::vector<PaceClock::time_point> taken;
+    const auto shown = start + std::chrono::seconds(2);
+    while (const auto due = takeDueStep(schedule, shown)) {
+        taken.push_back(*due);
+    }
+    ASSERT_EQ(taken.size(), 121U) << "two seconds of steps, and the first";
+    for (std::size_t i = 0; i < taken.size(); ++i) {
+        EXPECT_EQ(taken[i], start + static_cast<int>(i) * stepPeriod);
+    }
 }

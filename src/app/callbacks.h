@@ -2,7 +2,8 @@
 
 // The window system's callbacks: each hands its event to the game's rules on the one world.
 
-// Idle: waits, ready for input, until the next step is due, then runs it and asks for a redraw.
+// Idle: runs the update steps that are due on the platform's loop (desktop.cpp, platform_web.cpp)
+// and asks for a redraw.
 void updateWorld();
 // Brings the idle callback back whenever the window shows again.
 void visibilityChanged(int state);

@@ -4,20 +4,13 @@
 #include "app/platform.h"
 #include "render/glut.h"
 #include "render/scene.h"
-#include "world/clock.h"
 #include "world/world.h"
-
-namespace {
-
-std::int32_t glutElapsedMs() { return glutGet(GLUT_ELAPSED_TIME); }
-
-}  // namespace
 
 void openGameWindow(int& argc, char** argv) {
     requireDisplay(argc, argv);
     prepareRenderer();
     glutInit(&argc, argv);
-    clocks().gameMs = glutElapsedMs;
+    installClocks();
     glutInitWindowPosition(0, 0);
     glutInitWindowSize(720, 640);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB);

@@ -10,3 +10,12 @@ void scheduleNextStep(StepSchedule& schedule, PaceClock::time_point now) {
         schedule.nextDue = now + stepPeriod;
     }
 }
+
+std::optional<PaceClock::time_point> takeDueStep(StepSchedule& schedule, PaceClock::time_point now) {
+    if (schedule.nextDue > now) {
+        return std::nullopt;
+    }
+    const auto due = schedule.nextDue;
+    schedule.nextDue += stepPeriod;
+    return due;
+}

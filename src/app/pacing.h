@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 
 // Update steps run at a fixed pace of their own, whatever the machine or the display can do.
 // A shot flies a fixed number of steps, so its range is the same on every machine.
@@ -19,3 +20,7 @@ PaceClock::duration timeUntilNextStep(const StepSchedule& schedule, PaceClock::t
 // Books the step taken at `now`. Steps stay on an even grid of periods; after a stall of more than
 // a period the grid restarts from `now` instead of running a burst of steps to catch up.
 void scheduleNextStep(StepSchedule& schedule, PaceClock::time_point now);
+
+// Books the step due by `now`, if one is, and returns its time. The grid is never restarted: a loop
+// that takes every due step after a stall runs each step that the stall held back, at its own time.
+std::optional<PaceClock::time_point> takeDueStep(StepSchedule& schedule, PaceClock::time_point now);

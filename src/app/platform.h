@@ -1,8 +1,8 @@
 #pragma once
 
-// What differs between Windows, macOS and Linux lives here and in platform.cpp.
-// The clocks need nothing of their own: the standard library's steady clock is the stopwatch's
-// tick source everywhere.
+// What differs between the platforms, each told whole in a file of its own that the build chooses:
+// platform_linux.cpp, platform_windows.cpp and platform_web.cpp. Linux and Windows share their
+// desktop loop (desktop.cpp); the browser runs its own.
 
 #include <chrono>
 
@@ -16,6 +16,9 @@ void requireDisplay(int argc, char** argv);
 // Settles, before the window system starts, how the renderer is to run on this platform.
 void prepareRenderer();
 
+// Installs the clocks the rules read, once GLUT is up.
+void installClocks();
+
 // Waits until input for the game window arrives or `timeout` passes, whichever is first.
-// Returns true when input is waiting.
+// Returns true when input is waiting. The desktop loop's wait.
 bool waitForInput(std::chrono::nanoseconds timeout);

@@ -1,33 +1,14 @@
-#include "app/platform.h"
-
-#include <thread>
-
-#if defined(_WIN32)
-#include <windows.h>
-#elif defined(__linux__)
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <poll.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#endif
+#include <thread>
 
-#if defined(_WIN32)
-
-void detachConsole() { FreeConsole(); }
-
-void requireDisplay(int /*argc*/, char** /*argv*/) {}
-
-void prepareRenderer() {}
-
-bool waitForInput(std::chrono::nanoseconds timeout) {
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(timeout).count();
-    return MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT) == WAIT_OBJECT_0;
-}
-
-#elif defined(__linux__)
+#include "app/platform.h"
 
 void detachConsole() {}
 
@@ -91,18 +72,3 @@ bool waitForInput(std::chrono::nanoseconds timeout) {
     pollfd connection{ConnectionNumber(display), POLLIN, 0};
     return ppoll(&connection, 1, &wait, nullptr) > 0;
 }
-
-#else
-
-void detachConsole() {}
-
-void requireDisplay(int /*argc*/, char** /*argv*/) {}
-
-void prepareRenderer() {}
-
-bool waitForInput(std::chrono::nanoseconds timeout) {
-    std::this_thread::sleep_for(timeout);
-    return false;
-}
-
-#endif

@@ -1,0 +1,34 @@
+# The browser build: the game as a static page in ASTEROIDS_PAGE_DIR, index.html and what it
+# loads, with GLUT's bitmap font taken from Debian's freeglut source package
+# (scripts/freeglut-source) and freeglut's licence beside it.
+set(ASTEROIDS_FREEGLUT_SOURCE "${PROJECT_SOURCE_DIR}/build/freeglut-source/src" CACHE PATH
+  "Debian's freeglut source package, unpacked, whose font data the page's text is drawn from")
+set(ASTEROIDS_PAGE_DIR "${PROJECT_BINARY_DIR}/page" CACHE PATH "Where the page is written")
+set(font_data "${ASTEROIDS_FREEGLUT_SOURCE}/src/fg_font_data.c")
+if(NOT EXISTS "${font_data}")
+  message(FATAL_ERROR "no ${font_data}: scripts/freeglut-source fetches it")
+endif()
+
+# JavaScript within the C++ names the arguments it is given $0, $1, ...
+set_source_files_properties(src/app/platform_web.cpp PROPERTIES COMPILE_OPTIONS -Wno-dollar-in-identifier-extension)
+
+set(generated "${PROJECT_BINARY_DIR}/generated")
+add_custom_command(OUTPUT "${generated}/helvetica18.inc"
+  COMMAND sed -n -f "${PROJECT_SOURCE_DIR}/web/helvetica18.sed" "${font_data}" > "${generated}/helvetica18.inc"
+  DEPENDS "${PROJECT_SOURCE_DIR}/web/helvetica18.sed" "${font_data}"
+  COMMENT "Taking GLUT's 18-point Helvetica from freeglut's font data")
+file(MAKE_DIRECTORY "${generated}")
+target_sources(asteroids_app PRIVATE "${generated}/helvetica18.inc")
+target_include_directories(asteroids_app PRIVATE "${generated}")
+
+# A page has no files, no console and no exit; it must not evaluate code it makes itself, which
+# its Content-Security-Policy forbids.
+set(ASTEROIDS_WEB_LINK_OPTIONS -sENVIRONMENT=web -sFILESYSTEM=0 -sDYNAMIC_EXECUTION=0 -sMALLOC=emmalloc)
+
+configure_file(web/index.html "${ASTEROIDS_PAGE_DIR}/index.html" @ONLY)
+foreach(file page.js page.css)
+  configure_file("web/${file}" "${ASTEROIDS_PAGE_DIR}/${file}" COPYONLY)
+endforeach()
+configure_file(data/asteroids.svg "${ASTEROIDS_PAGE_DIR}/icon.svg" COPYONLY)
+configure_file(LICENSE "${ASTEROIDS_PAGE_DIR}/LICENSE.txt" COPYONLY)
+configure_file("${ASTEROIDS_FREEGLUT_SOURCE}/COPYING" "${ASTEROIDS_PAGE_DIR}/freeglut-COPYING.txt" COPYONLY)
