@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -118,7 +117,12 @@ template <typename T>
 std::uint32_t wordOf(T v) {
     return static_cast<std::uint32_t>(v);
 }
-std::uint32_t wordOf(float v) { return std::bit_cast<std::uint32_t>(v); }
+std::uint32_t wordOf(float v) {
+    static_assert(sizeof(float) == sizeof(std::uint32_t));
+    std::uint32_t word = 0;
+    std::memcpy(&word, &v, sizeof word);  // std::bit_cast is newer than Emscripten's C++ library
+    return word;
+}
 
 // Everything the rules change, as 32-bit words, in the order rules_model.py lists them.
 std::vector<std::uint32_t> stateWords(const World& w) {
@@ -150,7 +154,9 @@ int main(int argc, char** argv) {
     long steps = 0, flying = 0, hits = 0, struck = 0, won = 0;
     for (std::uint64_t n = 0; n <= 100; ++n) {
         Session session = n == 0 ? scriptedSession() : randomSession(n);
-        std::ranges::stable_sort(session.inputs, {}, &Input::ms);  // equal times in the order given
+        // Equal times in the order given. Not std::ranges::stable_sort: Emscripten's C++ library lacks it.
+        std::stable_sort(session.inputs.begin(), session.inputs.end(),
+                         [](const Input& a, const Input& b) { return a.ms < b.ms; });
         // The world as the game creates it, laid out as the session says.
         FakeClocks clocks;
         World w;
