@@ -71,7 +71,24 @@ void animationFrame() {
     }
 }
 
+// A hidden page gets no animation frames, but its timers still run, once a second or, after some
+// minutes, once a minute: the idle callback runs on one, so that the steps to run when the page
+// shows again are a minute's at most, never a day's.
+long hiddenTimer = 0;
+
+void hiddenTick(void* /*data*/) {
+    if (idleCallback != nullptr) {
+        idleCallback();
+    }
+}
+
 EM_BOOL visibilityChange(int /*type*/, const EmscriptenVisibilityChangeEvent* event, void* /*data*/) {
+    if (event->hidden && hiddenTimer == 0) {
+        hiddenTimer = emscripten_set_interval(hiddenTick, 1000, nullptr);
+    } else if (!event->hidden && hiddenTimer != 0) {
+        emscripten_clear_interval(hiddenTimer);
+        hiddenTimer = 0;
+    }
     if (visibilityCallback != nullptr) {
         visibilityCallback(event->hidden ? GLUT_NOT_VISIBLE : GLUT_VISIBLE);
     }
