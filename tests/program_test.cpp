@@ -8,9 +8,11 @@
 #include <random>
 
 #include "display.h"
+#include "page.h"
 
 // The built game as a player meets it, a new game in each test: its own process on a private X
-// server, real key events, the pixels of its window. A loaded machine may deliver a key late, so a
+// server, real key events, the pixels of its window; or, with ASTEROIDS_PAGE naming the browser
+// build's folder, the page in Chromium, its canvas and real key events there. A loaded machine may deliver a key late, so a
 // key is held until its effect shows, and margins come from the rules (turning 0.4 degrees per ms
 // held; a shot lives 0.4 s). With ASTEROIDS_WINE_GAME naming the Windows build's asteroids.exe, that
 // runs under Wine, started as the Start menu starts it: in a console window of its own, which it leaves.
@@ -19,6 +21,7 @@ namespace {
 
 const char* const title = "Bexum Asteroids Game";
 const char* const wineGame = std::getenv("ASTEROIDS_WINE_GAME");
+const bool onPage = std::getenv("ASTEROIDS_PAGE") != nullptr;
 
 std::vector<std::string> gameCommand() {
     // glibc's malloc moves its thresholds as a program runs, and then holds on to memory a program
@@ -28,6 +31,14 @@ std::vector<std::string> gameCommand() {
                ? std::vector<std::string>{ASTEROIDS_EXECUTABLE}
                : std::vector<std::string>{ASTEROIDS_WINE, "start", "/wait", "/unix", wineGame};
 }
+
+// The game on a desktop: its process and its window on a private X server.
+struct Desktop {
+    VirtualDisplay display;
+    XSession x{display.name()};
+    GameProcess game{gameCommand(), display.name()};
+    Window window = 0;
+};
 
 // Where the ship starts, in the window's pixels: (5, 20) on the 50 by 50 field.
 constexpr double startX = 5 * 14.4, startY = 640 - 20 * 12.8;
@@ -74,9 +85,14 @@ bool waitFor(const std::function<bool()>& seen) {
 class Program : public ::testing::Test {
 protected:
     void SetUp() override {
-        window = x.waitForWindow(title, milliseconds(30'000));  // Wine may take seconds to start
-        ASSERT_NE(window, 0U) << "no window titled \"" << title << "\" within 30 s";
-        x.focus(window);
+        if (onPage) {
+            page = std::make_unique<PageSession>();
+        } else {
+            desktop = std::make_unique<Desktop>();
+            desktop->window = desktop->x.waitForWindow(title, milliseconds(30'000));  // Wine may take seconds
+            ASSERT_NE(desktop->window, 0U) << "no window titled \"" << title << "\" within 30 s";
+            desktop->x.focus(desktop->window);
+        }
         waitFor([&] { return frame().count(isField) > 720 * 640 / 2; });  // the first frame in it
     }
     // Under Wine the process started is the launcher that waits for the game: ending it would
@@ -86,31 +102,31 @@ protected:
             [[maybe_unused]] const int status = std::system(ASTEROIDS_WINE " wineserver -k");
         }
     }
-    Image frame() { return x.capture(window); }
+    Image frame() { return page ? page->frame() : desktop->x.capture(desktop->window); }
+    void key(const char* name, bool down) { page ? page->key(name, down) : desktop->x.key(name, down); }
 
     // Holds the key until the ship has turned 30 degrees either way and returns the turn,
     // counter-clockwise positive. Between two looks the ship turns far less than half a circle
     // (400 degrees a second), so each look's change is the nearest way round.
-    double turnWhileHolding(const char* key) {
+    double turnWhileHolding(const char* name) {
         double last = headingOf(frame()), turned = 0;
-        x.key(key, true);
+        key(name, true);
         waitFor([&] {
             const double now = headingOf(frame());
             turned += std::remainder(now - last, 360.0);
             last = now;
             return std::abs(turned) >= 30;
         });
-        x.key(key, false);
+        key(name, false);
         return turned;
     }
 
-    VirtualDisplay display;
-    XSession x{display.name()};
-    GameProcess game{gameCommand(), display.name()};
-    Window window = 0;
+    std::unique_ptr<Desktop> desktop;
+    std::unique_ptr<PageSession> page;
 };
 
 TEST_F(Program, OpensItsWindowAtTheTopLeftStepsSixtyTimesASecondAndEndsCleanlyWhenClosed) {
+    auto& [display, x, game, window] = *desktop;
     const Rect at = x.geometry(window);
     EXPECT_EQ(at.right - at.left, 720);
     EXPECT_EQ(at.bottom - at.top, 640);
@@ -148,9 +164,9 @@ TEST_F(Program, LeftArrowTurnsCounterClockwiseAndRightArrowClockwise) {
 // The flame stands for thrust, whose effect on the ship the rules' replays check.
 TEST_F(Program, UpArrowShowsTheFlameUntilReleased) {
     EXPECT_EQ(frame().count(isRed), 0);
-    x.key("Up", true);
+    key("Up", true);
     EXPECT_TRUE(waitFor([&] { return frame().count(isRed) > 5; })) << "the flame while thrust is held";
-    x.key("Up", false);
+    key("Up", false);
     EXPECT_TRUE(waitFor([&] { return frame().count(isRed) == 0; })) << "no flame once released";
     // Nor later, when a ship still thrusting would have come round from under the window's edge,
     // and the ship is still in play.
@@ -162,7 +178,7 @@ TEST_F(Program, UpArrowShowsTheFlameUntilReleased) {
 
 TEST_F(Program, SpaceHeldFiresOneShotThatFliesAwayAndIsGoneAfterItsLifetime) {
     const auto pressed = Clock::now();
-    x.key("space", true);  // held on: with key repeat off, holding fires once
+    key("space", true);  // held on: with key repeat off, holding fires once
     double farthest = 0;
     int sightings = 0;
     while (Clock::now() - pressed < milliseconds(1'200)) {
@@ -173,7 +189,7 @@ TEST_F(Program, SpaceHeldFiresOneShotThatFliesAwayAndIsGoneAfterItsLifetime) {
             ++sightings;
         }
     }
-    x.key("space", false);
+    key("space", false);
     EXPECT_GE(sightings, 2);
     // 24 steps of 1.5 units at 60 steps a second: 36 units. A shot that outlived its 0.4 s would
     // fly on off the field's edge. A loaded machine may run fewer steps in 0.4 s, and the captures
@@ -189,6 +205,7 @@ TEST_F(Program, SpaceHeldFiresOneShotThatFliesAwayAndIsGoneAfterItsLifetime) {
 // and last stretch after a warm-up (Mesa compiles code for each new kind of thing drawn); and it must
 // end cleanly.
 TEST_F(Program, ComesThroughStormsOfKeys) {
+    auto& [display, x, game, window] = *desktop;
     const char* const given = std::getenv("ASTEROIDS_SOAK_SECONDS");
     const auto length = std::chrono::seconds(given != nullptr ? std::atoi(given) : 30);
     const auto warmUp =

@@ -19,6 +19,8 @@
   window.Module = {
     canvas,
     onAbort: () => say('The game could not start; reload the page to try again.'),
+    // Emscripten's OpenGL emulation announces itself at every start; anything else is worth a look.
+    printErr: (text) => text.startsWith('WARNING: using emscripten GL') || console.error(text),
   };
   const game = document.createElement('script');
   game.src = 'asteroids.js';

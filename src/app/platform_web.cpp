@@ -97,18 +97,11 @@ EM_BOOL visibilityChange(int /*type*/, const EmscriptenVisibilityChangeEvent* ev
 
 // ---- The page's canvas and keys ------------------------------------------------------------------
 
-// Sizes the canvas's pixels to the screen's, creates its WebGL context with the browser's
-// antialiasing (WebGL has no line smoothing) before GLUT would create one without, and takes the
-// keys the game plays with before GLUT's own listeners see them: the arrows and space never scroll
-// the page, a key the browser keeps (closing or reloading the tab, going back) stays the
-// browser's, and a held key's repeats are dropped while key repeat is ignored. Returns the
+// Takes the keys the game plays with before GLUT's own listeners see them: the arrows and space
+// never scroll the page, a key the browser keeps (closing or reloading the tab, going back) stays
+// the browser's, and a held key's repeats are dropped while key repeat is ignored. Returns the
 // device pixels to a CSS pixel.
-EM_JS(double, setUpCanvas, (), {
-    const canvas = Module['canvas'];
-    const ratio = window.devicePixelRatio || 1;
-    canvas.width = Math.round(720 * ratio);
-    canvas.height = Math.round(640 * ratio);
-    Browser.createContext(canvas, true, true, {antialias : true, alpha : false});
+EM_JS(double, takeTheGamesKeys, (), {
     const gameKeys = [ 'ArrowLeft', 'ArrowUp', 'ArrowRight', 'ArrowDown', ' ' ];
     const filter = (event) => {
         const theGame = gameKeys.includes(event.key) && !event.ctrlKey && !event.altKey && !event.metaKey;
@@ -121,7 +114,17 @@ EM_JS(double, setUpCanvas, (), {
     };
     window.addEventListener('keydown', filter, true);
     window.addEventListener('keyup', filter, true);
-    return ratio;
+    return window.devicePixelRatio || 1;
+});
+
+// The window: the canvas, its size in CSS pixels as GLUT was given it and its pixels the screen's,
+// with a WebGL context that has the browser's antialiasing (WebGL has no line smoothing).
+EM_JS(int, createCanvasContext, (double ratio), {
+    const canvas = Module['canvas'];
+    canvas.width = Math.round(GLUT.initWindowWidth * ratio);
+    canvas.height = Math.round(GLUT.initWindowHeight * ratio);
+    Module.ctx = Browser.createContext(canvas, true, true, {antialias : true, alpha : false});
+    return Module.ctx ? 1 : 0;
 });
 
 }  // namespace
@@ -133,7 +136,7 @@ void detachConsole() {}
 // The page says so itself when the browser has no WebGL.
 void requireDisplay(int /*argc*/, char** /*argv*/) {}
 
-void prepareRenderer() { pixelRatio = setUpCanvas(); }
+void prepareRenderer() { pixelRatio = takeTheGamesKeys(); }
 
 void installClocks() {
     glutStart = PaceClock::now();
@@ -171,9 +174,11 @@ void glutIdleFunc(void (*callback)()) {
 
 void glutDisplayFunc(void (*callback)()) { displayCallback = callback; }
 
+// The page has the one canvas, which is the window; its title is the page's.
+int glutCreateWindow(const char* /*title*/) { return createCanvasContext(pixelRatio); }
+
 void glutPostWindowRedisplay(int /*window*/) { redisplayPosted = true; }
 
-// The page has the one canvas, which Emscripten's GLUT numbers 1.
 int glutGetWindow() { return 1; }
 
 void glutVisibilityFunc(void (*callback)(int)) {
@@ -219,8 +224,10 @@ void glRasterPos2i(GLint x, GLint y) {
 }
 
 // Each set bit of the glyph is a square of the screen's pixels to a CSS pixel, drawn in runs along
-// its rows, with the bitmap's lower-left corner where OpenGL puts it: the raster position less the
-// font's origin, rounded down. The raster position then moves on by the glyph's advance.
+// its rows, with the bitmap's lower-left corner where Mesa puts it: the raster position less the
+// font's origin, rounded down after a ten-thousandth of a pixel is added, so that a position a
+// rounding short of a whole pixel counts as that pixel. The raster position then moves on by the
+// glyph's advance.
 void* glutBitmapHelvetica18 = nullptr;  // its address names the font
 
 void glutBitmapCharacter(void* font, int character) {
@@ -229,7 +236,9 @@ void glutBitmapCharacter(void* font, int character) {
     }
     const GLubyte* glyph = helvetica18.characters[character];
     const int width = glyph[0], rowBytes = (width + 7) / 8;
-    const double left = std::floor(raster.x - helvetica18.xorig), bottom = std::floor(raster.y - helvetica18.yorig);
+    constexpr double epsilon = 0.0001;
+    const double left = std::floor(raster.x + epsilon - helvetica18.xorig);
+    const double bottom = std::floor(raster.y + epsilon - helvetica18.yorig);
     std::array<GLint, 4> viewport{};
     glGetIntegerv(GL_VIEWPORT, viewport.data());
 

@@ -72,6 +72,13 @@ struct Image {
         forEach(area, [&](int x, int y) { n += matches(at(x, y)) ? 1 : 0; });
         return n;
     }
+    // The pixels' worth of white over the field in an area: a pixel halfway from the field's red to
+    // white's counts a half, so a smoothed shape's edges add up to its area.
+    double whiteArea(Rect area) const {
+        double sum = 0;
+        forEach(area, [&](int x, int y) { sum += std::max(0, at(x, y).r - 26) / (255.0 - 26); });
+        return sum;
+    }
     // The patches of matching pixels in an area, each pixel with its eight neighbours.
     std::vector<Blob> blobs(const std::function<bool(Rgb)>& matches, Rect area) const {
         std::vector<bool> seen(pixels.size());
