@@ -39,6 +39,14 @@ BENCH_PACKAGES := $(CHECK_PACKAGES) libbenchmark-dev
 WINDOWS_PACKAGES := make cmake g++-mingw-w64-x86-64-posix dpkg-dev debian-archive-keyring googletest \
 	librsvg2-bin icoutils wine64
 WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis zip
+# The browser: Debian's Emscripten builds the page into build/web, with GLUT's font taken from
+# freeglut's source package (fetched as for Windows), and python3 serves it for `make web-serve`.
+WEB_PACKAGES := make cmake emscripten dpkg-dev debian-archive-keyring python3
+# The page's tests and benchmark drive Debian's Chromium with playwright-core, which npm installs
+# as tests/support/package-lock.json pins it.
+TEST_PACKAGES += $(WEB_PACKAGES) chromium
+BROWSER_DRIVER := tests/support/node_modules/.package-lock.json
+
 # `make test` runs the Windows build's tests too, the installer's among them, validates the
 # Debian package's AppStream metadata, and has diffoscope (the small package, without the tools
 # for every format it could read; zipinfo for the .zip) say where two builds of a download differ.
@@ -50,9 +58,11 @@ TEST_PACKAGES += $(WINDOWS_PACKAGE_PACKAGES) appstream diffoscope-minimal unzip
 play: deps-build game
 	$(GAME_DIR)/asteroids
 
-# The Windows build's own tests run under Wine; the Linux build's display tests drive its game too.
-test: deps-test windows
-	cmake --preset $(PRESET) -DASTEROIDS_WINDOWS_GAME=$(CURDIR)/build/windows/asteroids.exe
+# The Windows build's own tests run under Wine; the Linux build's display tests drive its game, and
+# the page in Chromium, too.
+test: deps-test windows web $(BROWSER_DRIVER)
+	cmake --preset $(PRESET) -DASTEROIDS_WINDOWS_GAME=$(CURDIR)/build/windows/asteroids.exe \
+		-DASTEROIDS_PAGE=$(CURDIR)/build/web
 	cmake --build --preset $(PRESET) -j $(JOBS)
 	ctest --preset windows
 	ctest --preset $(PRESET)
@@ -73,10 +83,10 @@ front-doors:
 	tests/front_doors.sh $(FRONT_DOORS)
 
 # The format, clang-tidy and cppcheck, over the code of the tests' build, the benchmarks (configured
-# only, for the files and flags) and the Windows build.
-lint: deps-test build windows
+# only, for the files and flags), the Windows build and the page.
+lint: deps-test build windows web
 	cmake --preset bench >/dev/null
-	scripts/lint $(BUILD_DIR) build/bench build/windows
+	scripts/lint $(BUILD_DIR) build/bench build/windows build/web-build
 
 # The rules built with other compilers, optimisations and processors replay the same sessions to
 # the same worlds, which are the ones the rules written in Python give.
@@ -100,13 +110,14 @@ soak: deps-test build
 	ASTEROIDS_SOAK_SECONDS=$$(( $(SOAK_MINUTES) * 60 )) $(BUILD_DIR)/tests/program_tests --gtest_filter=Program.ComesThroughStormsOfKeys
 
 # Figures, not a test: the rules' microbenchmarks, then the game under Xvfb in three paces and
-# the Windows build under Wine.
-bench: windows
-	@scripts/install-deps $(BENCH_PACKAGES)
+# the Windows build under Wine, then the page in Chromium beside a page that only clears its canvas.
+bench: windows web $(BROWSER_DRIVER)
+	@scripts/install-deps $(BENCH_PACKAGES) chromium
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
 	build/bench/bench/rules_bench
 	build/bench/bench/game_bench
+	NODE_PATH=tests/support/node_modules node bench/web_bench.mjs build/web
 
 build:
 	cmake --preset $(PRESET)
@@ -123,6 +134,24 @@ windows:
 	scripts/windows-freeglut build/windows-deps
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
+
+# The page, in build/web: index.html and what it loads, for any static host as it is.
+.PHONY: web web-serve
+web:
+	@scripts/install-deps $(WEB_PACKAGES)
+	scripts/freeglut-source >/dev/null
+	cmake --preset web
+	cmake --build --preset web -j $(JOBS)
+
+# The page served on this machine alone, as a static host would serve it.
+WEB_PORT ?= 8720
+web-serve: web
+	@echo "The game is at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C ends the server)"
+	python3 -m http.server --bind 127.0.0.1 --directory build/web $(WEB_PORT)
+
+$(BROWSER_DRIVER): tests/support/package-lock.json
+	@command -v npm >/dev/null || scripts/install-deps npm
+	npm ci --prefix tests/support --no-audit --no-fund
 
 # The Windows installer and the portable .zip, in build/windows.
 windows-package: windows
@@ -144,7 +173,7 @@ package: deps-package game
 
 # The downloads, each made into $(DOWNLOADS_DIR) by a target of this list; a new kind of download
 # is one more target here, and `make release` and `make reproducible` build it with the others.
-DOWNLOADS := download-deb download-windows
+DOWNLOADS := download-deb download-windows download-web
 DOWNLOADS_DIR ?= build/downloads
 .PHONY: downloads $(DOWNLOADS) release
 downloads:
@@ -157,6 +186,10 @@ download-deb: package
 
 download-windows: windows-package
 	cp build/windows/asteroids-$(VERSION)-win64.exe build/windows/asteroids-$(VERSION)-win64.zip $(DOWNLOADS_DIR)/
+
+download-web: web
+	@scripts/install-deps zip
+	scripts/zip-folder build/web $(DOWNLOADS_DIR)/asteroids-$(VERSION)-web.zip
 
 # A release of the commit checked out, in build/release: every download, built in a fresh clone of
 # it, the source archive, and their SHA256SUMS.

@@ -178,15 +178,16 @@ TEST_F(Frame, ThePageWritesTheWindowsWordsPixelForPixelAndFiresAShotOfTheSameSiz
     // Each CSS pixel of the page's canvas, as the mean of its device pixels.
     const auto cssPixels = [](const Image& device, int ratio) {
         Image css{device.width / ratio, device.height / ratio, {}};
-        css.pixels.resize(static_cast<std::size_t>(css.width * css.height));
+        css.pixels.resize(static_cast<std::size_t>(css.width) * static_cast<std::size_t>(css.height));
         css.forEach({0, 0, css.width, css.height}, [&](int cx, int cy) {
             int r = 0, g = 0, b = 0;
             device.forEach({cx * ratio, cy * ratio, (cx + 1) * ratio, (cy + 1) * ratio}, [&](int dx, int dy) {
                 r += device.at(dx, dy).r, g += device.at(dx, dy).g, b += device.at(dx, dy).b;
             });
             const int n = ratio * ratio;
-            css.pixels[css.indexOf(cx, cy)] = {static_cast<std::uint8_t>(r / n), static_cast<std::uint8_t>(g / n),
-                                             static_cast<std::uint8_t>(b / n)};
+            css.pixels[css.indexOf(cx, cy)] = {static_cast<std::uint8_t>(r / n),
+                                               static_cast<std::uint8_t>(g / n),
+                                               static_cast<std::uint8_t>(b / n)};
         });
         return css;
     };
@@ -211,7 +212,8 @@ TEST_F(Frame, ThePageWritesTheWindowsWordsPixelForPixelAndFiresAShotOfTheSameSiz
         const Image device = crisp.frame();
         EXPECT_EQ(device.width, 1440);
         EXPECT_EQ(device.height, 1280);
-        EXPECT_TRUE(shows(crisp, 2, status, milliseconds(10'000))) << "pixels unlike the window's status line";
+        EXPECT_TRUE(shows(crisp, 2, status, milliseconds(10'000)))
+            << "pixels unlike the window's status line";
         crisp.key("space", true);
         double shot = 0;
         for (const auto until = Clock::now() + milliseconds(2'000); shot == 0 && Clock::now() < until;) {
@@ -219,7 +221,8 @@ TEST_F(Frame, ThePageWritesTheWindowsWordsPixelForPixelAndFiresAShotOfTheSameSiz
             for (const Blob& b : css.blobs(isDrawn, {100, 40, 714, 634})) {
                 if (b.bounds.right - b.bounds.left <= 6 && b.bounds.bottom - b.bounds.top <= 6 &&
                     css.count(isWhite, b.bounds) > 0) {
-                    shot = css.whiteArea({b.bounds.left - 1, b.bounds.top - 1, b.bounds.right + 1, b.bounds.bottom + 1});
+                    shot = css.whiteArea(
+                        {b.bounds.left - 1, b.bounds.top - 1, b.bounds.right + 1, b.bounds.bottom + 1});
                 }
             }
         }

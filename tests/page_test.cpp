@@ -21,7 +21,10 @@ TEST(Page, IsTheGameOnItsOwnCanvasAndAsksNothingOfAnotherOrigin) {
                       ".getBoundingClientRect(); return [r.width, r.height]; })"),
               "[720,640]");
     const Image frame = page.frame();
-    EXPECT_GT(frame.count([](Rgb p) { return p == Rgb{26, 145, 204}; }), 720 * 640 * 9 / 10)
+    EXPECT_GT(frame.count([](Rgb p) {
+        return p == Rgb{26, 145, 204};
+    }),
+              720 * 640 * 9 / 10)
         << "the field's colour (0.1, 0.57, 0.8), exactly";
     EXPECT_EQ(page.js("return driver.requests.filter((url) => !url.startsWith(driver.origin + '/'))"), "[]");
     // Nothing refused by the page's Content-Security-Policy, no error or warning of the game's. The
@@ -41,7 +44,8 @@ TEST(Page, StepsSixtyTimesASecondWhenTheBrowserCallsBackFarMoreOften) {
     double draws0 = 0, callbacks0 = 0, draws1 = 0, callbacks1 = 0;
     std::sscanf(before.c_str(), "[%lf,%lf]", &draws0, &callbacks0);
     std::sscanf(after.c_str(), "[%lf,%lf]", &draws1, &callbacks1);
-    ASSERT_GT((callbacks1 - callbacks0) / 2, 75) << "callbacks a second: a page stepping at each would draw more than 62";
+    ASSERT_GT((callbacks1 - callbacks0) / 2, 75)
+        << "callbacks a second: a page stepping at each would draw more than 62";
     EXPECT_LE((draws1 - draws0) / 2, 62) << "frames a second";
     EXPECT_GE((draws1 - draws0) / 2, 40) << "frames a second";
 }
@@ -88,14 +92,17 @@ TEST(Page, ComesThroughStormsOfKeysWithAQuietConsoleAndFlatMemory) {
     std::mt19937 random(seed);
     PageSession page;
     // Not Tab or Enter, which the browser keeps for following the page's links.
-    const char* const keys[] = {"Left", "Right", "Up", "space", "Down", "a", "5", "Escape", "Shift", "Control"};
+    const char* const keys[] = {"Left", "Right", "Up",     "space", "Down",
+                                "a",    "5",     "Escape", "Shift", "Control"};
     const std::string memory =
-        "return await page.evaluate(() => { gc(); return [performance.memory.usedJSHeapSize, Module.HEAPU8.length]; })";
+        "return await page.evaluate(() => { gc(); return [performance.memory.usedJSHeapSize, "
+        "Module.HEAPU8.length]; })";
     std::string warmedUp;
     std::vector<std::pair<const char*, Clock::time_point>> held;
     const auto start = Clock::now();
     for (auto now = start; now - start < length; now = Clock::now()) {
-        std::erase_if(held, [&](const auto& k) { return k.second <= now && (page.key(k.first, false), true); });
+        std::erase_if(held,
+                      [&](const auto& k) { return k.second <= now && (page.key(k.first, false), true); });
         const char* key = keys[random() % std::size(keys)];
         page.key(key, true);
         held.emplace_back(key, now + milliseconds(random() % 1500));
@@ -109,7 +116,8 @@ TEST(Page, ComesThroughStormsOfKeysWithAQuietConsoleAndFlatMemory) {
     }
     const double draws = number(page.js("return await page.evaluate(() => window.draws)"));
     std::this_thread::sleep_for(milliseconds(500));
-    EXPECT_GT(number(page.js("return await page.evaluate(() => window.draws)")), draws) << "the page still draws";
+    EXPECT_GT(number(page.js("return await page.evaluate(() => window.draws)")), draws)
+        << "the page still draws";
     // The browser's own notes on the test's frame reads are not the game's.
     EXPECT_EQ(page.js("return driver.console.filter((m) => !m.includes('GL Driver Message'))"), "[]");
     double heap0 = 0, wasm0 = 0, heap1 = 0, wasm1 = 0;
@@ -121,10 +129,11 @@ TEST(Page, ComesThroughStormsOfKeysWithAQuietConsoleAndFlatMemory) {
 
 TEST(Page, SaysInOneSentenceThatItNeedsWebGLWhereThereIsNone) {
     PageSession page("--no-webgl");
-    EXPECT_EQ(page.js("return await page.evaluate(() => [document.querySelector('#game').hidden, "
-                      "document.querySelector('#message').textContent])"),
-              "[true,\"This browser cannot show the game: it needs WebGL, which is turned off or not available "
-              "here.\"]");
+    EXPECT_EQ(
+        page.js("return await page.evaluate(() => [document.querySelector('#game').hidden, "
+                "document.querySelector('#message').textContent])"),
+        "[true,\"This browser cannot show the game: it needs WebGL, which is turned off or not available "
+        "here.\"]");
 }
 
 }  // namespace

@@ -12,10 +12,10 @@
 
 // The built game as a player meets it, a new game in each test: its own process on a private X
 // server, real key events, the pixels of its window; or, with ASTEROIDS_PAGE naming the browser
-// build's folder, the page in Chromium, its canvas and real key events there. A loaded machine may deliver a key late, so a
-// key is held until its effect shows, and margins come from the rules (turning 0.4 degrees per ms
-// held; a shot lives 0.4 s). With ASTEROIDS_WINE_GAME naming the Windows build's asteroids.exe, that
-// runs under Wine, started as the Start menu starts it: in a console window of its own, which it leaves.
+// build's folder, the page in Chromium, its canvas and real key events there. A loaded machine may deliver a
+// key late, so a key is held until its effect shows, and margins come from the rules (turning 0.4 degrees per
+// ms held; a shot lives 0.4 s). With ASTEROIDS_WINE_GAME naming the Windows build's asteroids.exe, that runs
+// under Wine, started as the Start menu starts it: in a console window of its own, which it leaves.
 
 namespace {
 
@@ -126,7 +126,9 @@ protected:
 };
 
 TEST_F(Program, OpensItsWindowAtTheTopLeftStepsSixtyTimesASecondAndEndsCleanlyWhenClosed) {
-    auto& [display, x, game, window] = *desktop;
+    XSession& x = desktop->x;
+    GameProcess& game = desktop->game;
+    const Window window = desktop->window;
     const Rect at = x.geometry(window);
     EXPECT_EQ(at.right - at.left, 720);
     EXPECT_EQ(at.bottom - at.top, 640);
@@ -205,7 +207,9 @@ TEST_F(Program, SpaceHeldFiresOneShotThatFliesAwayAndIsGoneAfterItsLifetime) {
 // and last stretch after a warm-up (Mesa compiles code for each new kind of thing drawn); and it must
 // end cleanly.
 TEST_F(Program, ComesThroughStormsOfKeys) {
-    auto& [display, x, game, window] = *desktop;
+    XSession& x = desktop->x;
+    GameProcess& game = desktop->game;
+    const Window window = desktop->window;
     const char* const given = std::getenv("ASTEROIDS_SOAK_SECONDS");
     const auto length = std::chrono::seconds(given != nullptr ? std::atoi(given) : 30);
     const auto warmUp =

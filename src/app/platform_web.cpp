@@ -103,7 +103,7 @@ EM_BOOL visibilityChange(int /*type*/, const EmscriptenVisibilityChangeEvent* ev
 // device pixels to a CSS pixel.
 EM_JS(double, takeTheGamesKeys, (), {
     const gameKeys = [ 'ArrowLeft', 'ArrowUp', 'ArrowRight', 'ArrowDown', ' ' ];
-    const filter = (event) => {
+    const filter = (event) = > {
         const theGame = gameKeys.includes(event.key) && !event.ctrlKey && !event.altKey && !event.metaKey;
         if (theGame) {
             event.preventDefault();
@@ -186,7 +186,9 @@ void glutVisibilityFunc(void (*callback)(int)) {
     emscripten_set_visibilitychange_callback(nullptr, false, visibilityChange);
 }
 
-void glutIgnoreKeyRepeat(int ignore) { EM_ASM({ Module['ignoreKeyRepeat'] = $0 != 0; }, ignore); }
+void glutIgnoreKeyRepeat(int ignore) {
+    EM_ASM({ Module['ignoreKeyRepeat'] = $0 != 0; }, ignore);
+}
 
 // ---- Bitmap text: glRasterPos and glutBitmapCharacter --------------------------------------------
 
@@ -235,7 +237,8 @@ void glutBitmapCharacter(void* font, int character) {
         return;
     }
     const GLubyte* glyph = helvetica18.characters[character];
-    const int width = glyph[0], rowBytes = (width + 7) / 8;
+    const int width = glyph[0];
+    const std::ptrdiff_t rowBytes = (width + 7) / 8;
     constexpr double epsilon = 0.0001;
     const double left = std::floor(raster.x + epsilon - helvetica18.xorig);
     const double bottom = std::floor(raster.y + epsilon - helvetica18.yorig);
@@ -253,7 +256,7 @@ void glutBitmapCharacter(void* font, int character) {
     EM_ASM({ HEAPF32.set(GLImmediate.clientColor, $0 >> 2); }, current.data());
     glColor4f(raster.colour[0], raster.colour[1], raster.colour[2], raster.colour[3]);
     glBegin(GL_QUADS);
-    for (int row = 0; row < helvetica18.height; ++row) {
+    for (std::ptrdiff_t row = 0; row < helvetica18.height; ++row) {
         const GLubyte* bits = glyph + 1 + row * rowBytes;
         for (int column = 0; column < width;) {
             const auto set = [&](int c) { return c < width && (bits[c / 8] & (0x80 >> (c % 8))) != 0; };

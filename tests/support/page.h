@@ -24,8 +24,8 @@ public:
             dup2(fromDriver[1], 1);
             close(toDriver[1]);
             close(fromDriver[0]);
-            const std::string command =
-                "exec node " ASTEROIDS_PAGE_DRIVER " '" + std::string(std::getenv("ASTEROIDS_PAGE")) + "' " + options;
+            const std::string command = "exec node " ASTEROIDS_PAGE_DRIVER " '" +
+                                        std::string(std::getenv("ASTEROIDS_PAGE")) + "' " + options;
             execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
             _exit(127);
         }
@@ -34,7 +34,8 @@ public:
         in_ = fdopen(toDriver[1], "w");
         out_ = fdopen(fromDriver[0], "r");
         // The page is loaded and the game's first frame drawn, or the page has said why not.
-        js("await page.waitForFunction(() => window.draws > 0 || !document.querySelector('#message').hidden, null, "
+        js("await page.waitForFunction(() => window.draws > 0 || !document.querySelector('#message').hidden, "
+           "null, "
            "{timeout: 20000})");
     }
     ~PageSession() {
@@ -45,7 +46,9 @@ public:
     PageSession(const PageSession&) = delete;
     PageSession& operator=(const PageSession&) = delete;
 
-    void key(const char* name, bool down) { ask(std::string("key ") + name + (down ? " down" : " up"), "key"); }
+    void key(const char* name, bool down) {
+        ask(std::string("key ") + name + (down ? " down" : " up"), "key");
+    }
 
     Image frame() {
         const std::string size = ask("frame", "frame ");
