@@ -117,7 +117,7 @@ bench: windows web $(BROWSER_DRIVER)
 	cmake --build --preset bench -j $(JOBS)
 	build/bench/bench/rules_bench
 	build/bench/bench/game_bench
-	NODE_PATH=tests/support/node_modules node bench/web_bench.mjs build/web
+	node bench/web_bench.mjs build/web
 
 build:
 	cmake --preset $(PRESET)

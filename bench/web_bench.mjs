@@ -3,20 +3,17 @@
 // only clears its canvas, how long catching up after an hour or a day hidden takes, and the game's
 // frame rate when the browser calls back as often as it can. Figures only, never a pass or a fail.
 //
-//   NODE_PATH=tests/support/node_modules node bench/web_bench.mjs build/web
+//   node bench/web_bench.mjs build/web
 //
 // A frame is seen as a call to the WebGL context's clear, which the game makes once a draw.
-import { createRequire } from 'node:module';
 import { execFileSync } from 'node:child_process';
 import { readFileSync, readdirSync } from 'node:fs';
-import http from 'node:http';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { setTimeout as sleep } from 'node:timers/promises';
 import zlib from 'node:zlib';
 
-// Through require, which honours NODE_PATH as ESM imports do not.
-const { chromium } = createRequire(import.meta.url)('playwright-core');
+import { launch, serve } from '../tests/support/chromium.mjs';
 
 const pageDir = process.argv[2];
 if (!pageDir) {
@@ -27,43 +24,6 @@ const clearDir = fileURLToPath(new URL('clear-page/', import.meta.url));
 const log = (line) => console.error(`web_bench: ${line}`);
 
 // ---- A static host on 127.0.0.1 -----------------------------------------------------------------
-
-const types = {
-  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.svg': 'image/svg+xml', '.txt': 'text/plain; charset=utf-8',
-};
-
-async function serve(dir) {
-  const root = path.resolve(dir);
-  const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://host').pathname);
-    const file = path.join(root, name.endsWith('/') ? `${name}index.html` : name);
-    try {
-      const body = file.startsWith(root + path.sep) ? readFileSync(file) : null;
-      if (body === null) throw new Error('outside the page');
-      response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
-      response.end(body);
-    } catch {
-      response.writeHead(404).end();
-    }
-  });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  return { server, url: `http://127.0.0.1:${server.address().port}/` };
-}
-
-// ---- The browser, and what the pages are watched with -------------------------------------------
-
-// With no GPU, WebGL comes from SwiftShader; asked for by name, not left to a fallback.
-const flags = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync',
-  '--use-angle=swiftshader', '--enable-unsafe-swiftshader'];
-// Launched as a server, whose process is the browser's (a launched Browser does not give its pid).
-async function launch(extra = []) {
-  const server = await chromium.launchServer({ executablePath: '/usr/bin/chromium', headless: true,
-    args: [...flags, ...extra] });
-  const browser = await chromium.connect(server.wsEndpoint());
-  return { browser, pid: server.process().pid, close: () => server.close() };
-}
 
 // Runs before the page's own scripts: the capture-phase keydown listener on window is therefore the
 // first to see a key, before the game's.
@@ -245,17 +205,17 @@ try {
   const { browser, close } = await launch();
   const version = browser.version();
   log('loading the page 5 times');
-  const { files, firstFrame } = await loads(browser, game.url);
+  const { files, firstFrame } = await loads(browser, `${game.origin}/`);
   log('pressing ArrowLeft 40 times');
-  const keys = await keyToFrame(browser, game.url);
+  const keys = await keyToFrame(browser, `${game.origin}/`);
   log('catching up an hour and a day');
-  const caught = await catchUp(browser, game.url);
+  const caught = await catchUp(browser, `${game.origin}/`);
   await close();
   log('CPU of the game, then of a page that only clears, 23 s each');
-  const cpuGame = await cpu(game.url);
-  const cpuClear = await cpu(clearOnly.url);
+  const cpuGame = await cpu(`${game.origin}/`);
+  const cpuClear = await cpu(`${clearOnly.origin}/`);
   log('frame rates with no frame-rate limit');
-  const rates = await unlimited(game.url);
+  const rates = await unlimited(`${game.origin}/`);
 
   const rows = [
     ...files.map((f) => [`loads ${f.name}`, `${f.bytes} B, ${f.gzipped} B gzipped`, '']),
@@ -277,6 +237,6 @@ try {
   console.log(`\nChromium ${version}; load average before the run ${loadBefore}; ` +
     `the run took ${((performance.now() - started) / 1000).toFixed(0)} s.`);
 } finally {
-  game.server.close();
-  clearOnly.server.close();
+  game.close();
+  clearOnly.close();
 }

@@ -6,40 +6,19 @@
 //   js BODY           runs BODY, an async function of `page` and `driver`; answers "js JSON" with its result
 // Errors answer "error MESSAGE". Options: DIR [--ratio N] [--viewport WxH] [--fast-callbacks]
 // [--no-webgl] [--fake-clock].
-import { createServer } from 'node:http';
-import { readFile } from 'node:fs/promises';
-import { extname, join, normalize } from 'node:path';
 import { createInterface } from 'node:readline';
 import { inflateSync } from 'node:zlib';
-import { chromium } from 'playwright-core';
+import { launch, serve } from './chromium.mjs';
 
 const [dir, ...rest] = process.argv.slice(2);
 const option = (name) => rest.includes(name);
 const valueOf = (name, fallback) => (rest.includes(name) ? rest[rest.indexOf(name) + 1] : fallback);
 
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
-  '.svg': 'image/svg+xml', '.txt': 'text/plain' };
-const server = createServer(async (request, response) => {
-  const path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname)).replace(/^\/+/, '');
-  try {
-    const body = await readFile(join(dir, path || 'index.html'));
-    response.writeHead(200, { 'Content-Type': types[extname(path || '.html')] ?? 'application/octet-stream' });
-    response.end(body);
-  } catch {
-    response.writeHead(404).end();
-  }
-});
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-const origin = `http://127.0.0.1:${server.address().port}`;
-
-// SwiftShader's WebGL, without the GPU this machine lacks; the background services Chromium would
-// otherwise reach for are off, as the network is closed; gc() for the tests that weigh memory.
-const args = ['--js-flags=--expose-gc', '--no-sandbox', '--disable-gpu', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-  '--disable-quic', '--no-first-run', '--disable-background-networking', '--disable-component-update',
-  '--disable-sync'];
-if (option('--fast-callbacks')) args.push('--disable-frame-rate-limit', '--disable-gpu-vsync');
-if (option('--no-webgl')) args.push('--disable-3d-apis');
-const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args });
+const { origin, close: stopServing } = await serve(dir);
+const extra = [];
+if (option('--fast-callbacks')) extra.push('--disable-frame-rate-limit', '--disable-gpu-vsync');
+if (option('--no-webgl')) extra.push('--disable-3d-apis');
+const { browser, close } = await launch(extra);
 const [width, height] = valueOf('--viewport', '900x800').split('x').map(Number);
 const ratio = Number(valueOf('--ratio', 1));
 const page = await browser.newPage({ viewport: { width, height }, deviceScaleFactor: ratio });
@@ -151,5 +130,5 @@ for await (const line of createInterface({ input: process.stdin })) {
   }
 }
 for (const timer of repeating.values()) clearInterval(timer);
-await browser.close();
-server.close();
+await close();
+stopServing();
