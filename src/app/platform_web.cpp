@@ -97,13 +97,16 @@ EM_BOOL visibilityChange(int /*type*/, const EmscriptenVisibilityChangeEvent* ev
 
 // ---- The page's canvas and keys ------------------------------------------------------------------
 
+// The JavaScript below is formatted as JavaScript, which clang-format would take for C++.
+// clang-format off
+
 // Takes the keys the game plays with before GLUT's own listeners see them: the arrows and space
 // never scroll the page, a key the browser keeps (closing or reloading the tab, going back) stays
 // the browser's, and a held key's repeats are dropped while key repeat is ignored. Returns the
 // device pixels to a CSS pixel.
 EM_JS(double, takeTheGamesKeys, (), {
-    const gameKeys = [ 'ArrowLeft', 'ArrowUp', 'ArrowRight', 'ArrowDown', ' ' ];
-    const filter = (event) = > {
+    const gameKeys = ['ArrowLeft', 'ArrowUp', 'ArrowRight', 'ArrowDown', ' '];
+    const filter = (event) => {
         const theGame = gameKeys.includes(event.key) && !event.ctrlKey && !event.altKey && !event.metaKey;
         if (theGame) {
             event.preventDefault();
@@ -123,9 +126,11 @@ EM_JS(int, createCanvasContext, (double ratio), {
     const canvas = Module['canvas'];
     canvas.width = Math.round(GLUT.initWindowWidth * ratio);
     canvas.height = Math.round(GLUT.initWindowHeight * ratio);
-    Module.ctx = Browser.createContext(canvas, true, true, {antialias : true, alpha : false});
+    Module.ctx = Browser.createContext(canvas, true, true, {antialias: true, alpha: false});
     return Module.ctx ? 1 : 0;
 });
+
+// clang-format on
 
 }  // namespace
 
