@@ -20,5 +20,5 @@ void prepareRenderer();
 void installClocks();
 
 // Waits until input for the game window arrives or `timeout` passes, whichever is first.
-// Returns true when input is waiting. The desktop loop's wait.
+// Returns true when input is waiting. The desktop loop's wait: a page never waits.
 bool waitForInput(std::chrono::nanoseconds timeout);

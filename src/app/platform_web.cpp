@@ -22,7 +22,7 @@
 
 namespace {
 
-// The page: glyphs of GLUT's 18-point Helvetica, from freeglut's font data (generated from Debian's
+// The text: GLUT's 18-point Helvetica, from freeglut's font data (taken at build time from Debian's
 // freeglut source package; its licence ships with the page).
 struct BitmapFont {
     int height;
@@ -149,8 +149,6 @@ void installClocks() {
     schedule.nextDue = glutStart;
     clocks() = {gameMs, gameMs, epochSeconds};
 }
-
-bool waitForInput(std::chrono::nanoseconds /*timeout*/) { return false; }
 
 void updateWorld() {
     bool stepped = false;
