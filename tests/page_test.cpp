@@ -127,13 +127,22 @@ TEST(Page, ComesThroughStormsOfKeysWithAQuietConsoleAndFlatMemory) {
     EXPECT_LT(heap1 - heap0, 1 << 20) << "bytes of JavaScript heap grown";
 }
 
-TEST(Page, SaysInOneSentenceThatItNeedsWebGLWhereThereIsNone) {
-    PageSession page("--no-webgl");
+// Without WebGL, or when the browser takes the game's context away, a sentence in place of the canvas.
+TEST(Page, SaysInOneSentenceWhenItHasNoWebGLOrLosesIt) {
+    const std::string said =
+        "return await page.evaluate(() => [document.querySelector('#game').hidden, "
+        "document.querySelector('#message').textContent])";
+    PageSession none("--no-webgl");
     EXPECT_EQ(
-        page.js("return await page.evaluate(() => [document.querySelector('#game').hidden, "
-                "document.querySelector('#message').textContent])"),
+        none.js(said),
         "[true,\"This browser cannot show the game: it needs WebGL, which is turned off or not available "
         "here.\"]");
+    PageSession lost;
+    lost.js(
+        "await page.evaluate(() => document.querySelector('#game').getContext('webgl')"
+        ".getExtension('WEBGL_lose_context').loseContext())");
+    EXPECT_EQ(lost.js(said),
+              "[true,\"The browser took the game's graphics away; reload the page to play again.\"]");
 }
 
 }  // namespace
