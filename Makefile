@@ -25,8 +25,8 @@ PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev file
 CHECK_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev libxtst-dev libxdamage-dev xvfb libgl1-mesa-dri
 # The package's test also lints the package and looks for its window with xwininfo; `make lint`
 # runs the formatter and two static analysers, over the benchmarks' code too; the build-matrix check
-# builds the rules with Clang and for ARM64, runs them under qemu, and checks them against the rules
-# written in Python.
+# builds the rules with Clang, for ARM64, run under qemu, and for the browser with Emscripten, run
+# under Node (WEB_PACKAGES), and checks them against the rules written in Python.
 TEST_PACKAGES := $(sort $(CHECK_PACKAGES) $(PACKAGE_PACKAGES) x11-utils desktop-file-utils lintian \
 	libbenchmark-dev clang-format clang-tidy cppcheck clang g++-aarch64-linux-gnu qemu-user python3)
 SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xdotool imagemagick
