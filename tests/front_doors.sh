@@ -29,6 +29,12 @@ mmdebstrap --quiet --variant=minbase --include=make,git,ca-certificates bookworm
     "deb http://deb.debian.org/debian bookworm-updates main" \
     "deb http://deb.debian.org/debian-security bookworm-security main" >"$work/mmdebstrap.log" 2>&1 ||
     { tail -n 20 "$work/mmdebstrap.log"; echo "FAIL: mmdebstrap could not make a Debian 12 root" >&2; exit 1; }
+# The root trusts what this machine trusts beyond Debian's own: a network that looks into TLS, as
+# this machine's may, has its own authority, which npm's requests to its registry meet.
+if compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null; then
+    cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/"
+    chroot "$root" update-ca-certificates >/dev/null 2>&1
+fi
 git clone --quiet "$source" "$root/root/asteroids"
 git -C "$root/root/asteroids" checkout --quiet --detach "$(git -C "$source" rev-parse HEAD)"
 echo "front-doors: a minimal Debian 12 root with $(git -C "$source" log -1 --format='%h (%s)') in $((SECONDS - start)) s"
