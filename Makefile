@@ -8,7 +8,7 @@ JOBS := $(shell nproc)
 # The version, set in CMakeLists.txt alone, that every download's name carries.
 VERSION := $(shell sed -n 's/^project.asteroids VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 # Packages take their times from the commit's date, not the clock: CPack, the Windows strip and
-# scripts/zip-folder read it (https://reproducible-builds.org/specs/source-date-epoch/).
+# scripts/zip-folder read it, as reproducible-builds.org has every build tool agree to.
 ifndef SOURCE_DATE_EPOCH
 SOURCE_DATE_EPOCH := $(shell git log -1 --format=%ct 2>/dev/null)
 endif
