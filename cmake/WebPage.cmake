@@ -24,6 +24,9 @@ target_include_directories(asteroids_app PRIVATE "${generated}")
 # A page has no files, no console and no exit; it must not evaluate code it makes itself, which
 # its Content-Security-Policy forbids.
 set(ASTEROIDS_WEB_LINK_OPTIONS -sENVIRONMENT=web -sFILESYSTEM=0 -sDYNAMIC_EXECUTION=0 -sMALLOC=emmalloc)
+# The page's mends to Emscripten's OpenGL emulation.
+set(ASTEROIDS_WEB_JS_LIBRARY "${PROJECT_SOURCE_DIR}/web/gl_emulation.js")
+list(APPEND ASTEROIDS_WEB_LINK_OPTIONS "--js-library=${ASTEROIDS_WEB_JS_LIBRARY}")
 
 configure_file(web/index.html "${ASTEROIDS_PAGE_DIR}/index.html" @ONLY)
 foreach(file page.js page.css)
