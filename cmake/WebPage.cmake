@@ -10,7 +10,8 @@ if(NOT EXISTS "${font_data}")
 endif()
 
 # JavaScript within the C++ names the arguments it is given $0, $1, ...
-set_source_files_properties(src/app/platform_web.cpp PROPERTIES COMPILE_OPTIONS -Wno-dollar-in-identifier-extension)
+set_source_files_properties(src/app/platform_web.cpp src/app/web_text.cpp PROPERTIES
+  COMPILE_OPTIONS -Wno-dollar-in-identifier-extension)
 
 set(generated "${PROJECT_BINARY_DIR}/generated")
 add_custom_command(OUTPUT "${generated}/helvetica18.inc"
@@ -28,10 +29,24 @@ set(ASTEROIDS_WEB_LINK_OPTIONS -sENVIRONMENT=web -sFILESYSTEM=0 -sDYNAMIC_EXECUT
 set(ASTEROIDS_WEB_JS_LIBRARY "${PROJECT_SOURCE_DIR}/web/gl_emulation.js")
 list(APPEND ASTEROIDS_WEB_LINK_OPTIONS "--js-library=${ASTEROIDS_WEB_JS_LIBRARY}")
 
-configure_file(web/index.html "${ASTEROIDS_PAGE_DIR}/index.html" @ONLY)
-foreach(file page.js page.css)
+# The page's files, every one of which its service worker keeps for playing offline: the page as
+# its address names it ("./") and as index.html, what it loads, what installing it takes (its
+# manifest and the icons rendered from data/, as the desktop's are) and the licences.
+set(page_files ./ index.html page.js page.css asteroids.js asteroids.wasm icon.svg manifest.webmanifest
+  icon-192.png icon-512.png LICENSE.txt freeglut-COPYING.txt)
+list(JOIN page_files "', '" ASTEROIDS_PAGE_FILES)
+set(ASTEROIDS_PAGE_FILES "'${ASTEROIDS_PAGE_FILES}'")
+foreach(file index.html sw.js)
+  configure_file("web/${file}" "${ASTEROIDS_PAGE_DIR}/${file}" @ONLY)
+endforeach()
+foreach(file page.js page.css manifest.webmanifest)
   configure_file("web/${file}" "${ASTEROIDS_PAGE_DIR}/${file}" COPYONLY)
 endforeach()
 configure_file(data/asteroids.svg "${ASTEROIDS_PAGE_DIR}/icon.svg" COPYONLY)
 configure_file(LICENSE "${ASTEROIDS_PAGE_DIR}/LICENSE.txt" COPYONLY)
 configure_file("${ASTEROIDS_FREEGLUT_SOURCE}/COPYING" "${ASTEROIDS_PAGE_DIR}/freeglut-COPYING.txt" COPYONLY)
+include(cmake/Icon.cmake)
+foreach(size 192 512)
+  asteroids_render_icon(${size} "${ASTEROIDS_PAGE_DIR}/icon-${size}.png")
+endforeach()
+add_custom_target(page_icons ALL DEPENDS "${ASTEROIDS_PAGE_DIR}/icon-192.png" "${ASTEROIDS_PAGE_DIR}/icon-512.png")

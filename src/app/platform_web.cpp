@@ -1,13 +1,13 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
-#include <array>
-#include <cmath>
 #include <ctime>
 
 #include "app/callbacks.h"
 #include "app/pacing.h"
 #include "app/platform.h"
+#include "app/web_text.h"
+#include "input/keyboard.h"
 #include "render/glut.h"
 #include "world/clock.h"
 #include "world/update.h"
@@ -21,19 +21,6 @@
 // play would have put it. What Emscripten's GLUT lacks, and the game uses, is supplied here.
 
 namespace {
-
-// The text: GLUT's 18-point Helvetica, from freeglut's font data (taken at build time from Debian's
-// freeglut source package; its licence ships with the page).
-struct BitmapFont {
-    int height;
-    float xorig, yorig;
-    const GLubyte* const* characters;  // each: its advance in pixels, then rows from the bottom
-};
-#include "helvetica18.inc"
-
-// The device pixels to a CSS pixel: the canvas has that many more, so lines stay sharp, while the
-// text and the shot keep their size.
-double pixelRatio = 1;
 
 // ---- The clocks ----------------------------------------------------------------------------------
 
@@ -102,9 +89,9 @@ EM_BOOL visibilityChange(int /*type*/, const EmscriptenVisibilityChangeEvent* ev
 
 // Takes the keys the game plays with before GLUT's own listeners see them: the arrows and space
 // never scroll the page, a key the browser keeps (closing or reloading the tab, going back) stays
-// the browser's, and a held key's repeats are dropped while key repeat is ignored. Returns the
-// device pixels to a CSS pixel.
-EM_JS(double, takeTheGamesKeys, (), {
+// the browser's, and a held key's repeats are dropped while key repeat is ignored. A key that goes
+// on to the game finds the steps due before it run.
+EM_JS(void, takeTheGamesKeys, (), {
     const gameKeys = ['ArrowLeft', 'ArrowUp', 'ArrowRight', 'ArrowDown', ' '];
     const filter = (event) => {
         const theGame = gameKeys.includes(event.key) && !event.ctrlKey && !event.altKey && !event.metaKey;
@@ -113,21 +100,38 @@ EM_JS(double, takeTheGamesKeys, (), {
         }
         if (!theGame || (event.repeat && Module['ignoreKeyRepeat'])) {
             event.stopImmediatePropagation();
+        } else {
+            _runDueSteps();
         }
     };
     window.addEventListener('keydown', filter, true);
     window.addEventListener('keyup', filter, true);
-    return window.devicePixelRatio || 1;
 });
 
-// The window: the canvas, its size in CSS pixels as GLUT was given it and its pixels the screen's,
-// with a WebGL context that has the browser's antialiasing (WebGL has no line smoothing).
-EM_JS(int, createCanvasContext, (double ratio), {
+// The window: the canvas, with a WebGL context that has the browser's antialiasing (WebGL has no
+// line smoothing). Its size on the page is the page's to choose (page.js fits it to the screen);
+// its pixels are the screen's, as many as that size covers, and follow it.
+EM_JS(int, createCanvasContext, (), {
     const canvas = Module['canvas'];
-    canvas.width = Math.round(GLUT.initWindowWidth * ratio);
-    canvas.height = Math.round(GLUT.initWindowHeight * ratio);
     Module.ctx = Browser.createContext(canvas, true, true, {antialias: true, alpha: false});
-    return Module.ctx ? 1 : 0;
+    if (!Module.ctx) {
+        return 0;
+    }
+    const follow = () => {
+        const css = canvas.getBoundingClientRect();
+        const ratio = window.devicePixelRatio || 1;
+        const width = Math.round(css.width * ratio);
+        const height = Math.round(css.height * ratio);
+        if (width > 0 && height > 0) {
+            canvas.width = width;
+            canvas.height = height;
+            _canvasResized(width, height, width / css.width);
+        }
+    };
+    new ResizeObserver(follow).observe(canvas);
+    window.addEventListener('resize', follow);
+    follow();
+    return 1;
 });
 
 // clang-format on
@@ -141,7 +145,7 @@ void detachConsole() {}
 // The page says so itself when the browser has no WebGL.
 void requireDisplay(int /*argc*/, char** /*argv*/) {}
 
-void prepareRenderer() { pixelRatio = takeTheGamesKeys(); }
+void prepareRenderer() { takeTheGamesKeys(); }
 
 void installClocks() {
     glutStart = PaceClock::now();
@@ -150,6 +154,10 @@ void installClocks() {
     clocks() = {gameMs, gameMs, epochSeconds};
 }
 
+// Runs every step due by now, each at its own time. The animation frame's callback runs them, and so
+// does every key before it reaches the game: a browser late with its callback would otherwise have
+// the rules read the key's time before the times of steps still to come, and a shot fired then would
+// fly on for those steps too.
 void updateWorld() {
     bool stepped = false;
     while ((stepTime = takeDueStep(schedule, PaceClock::now()))) {
@@ -178,7 +186,7 @@ void glutIdleFunc(void (*callback)()) {
 void glutDisplayFunc(void (*callback)()) { displayCallback = callback; }
 
 // The page has the one canvas, which is the window; its title is the page's.
-int glutCreateWindow(const char* /*title*/) { return createCanvasContext(pixelRatio); }
+int glutCreateWindow(const char* /*title*/) { return createCanvasContext(); }
 
 void glutPostWindowRedisplay(int /*window*/) { redisplayPosted = true; }
 
@@ -193,105 +201,31 @@ void glutIgnoreKeyRepeat(int ignore) {
     EM_ASM({ Module['ignoreKeyRepeat'] = $0 != 0; }, ignore);
 }
 
-// ---- Bitmap text: glRasterPos and glutBitmapCharacter --------------------------------------------
+// ---- Called from the page ------------------------------------------------------------------------
 
-namespace {
-
-// The current raster position in CSS pixels from the canvas's bottom-left corner, and its colour.
-struct {
-    double x = 0, y = 0;
-    std::array<GLfloat, 4> colour{1, 1, 1, 1};
-} raster;
-
-}  // namespace
-
-void glRasterPos2i(GLint x, GLint y) {
-    std::array<GLfloat, 16> modelView{}, projection{};
-    std::array<GLint, 4> viewport{};
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelView.data());
-    glGetFloatv(GL_PROJECTION_MATRIX, projection.data());
-    glGetIntegerv(GL_VIEWPORT, viewport.data());
-    std::array<double, 4> eye{}, clip{};
-    const std::array<double, 4> object{static_cast<double>(x), static_cast<double>(y), 0, 1};
-    for (std::size_t row = 0; row < 4; ++row) {
-        for (std::size_t k = 0; k < 4; ++k) {
-            eye[row] += modelView[k * 4 + row] * object[k];
-        }
-    }
-    for (std::size_t row = 0; row < 4; ++row) {
-        for (std::size_t k = 0; k < 4; ++k) {
-            clip[row] += projection[k * 4 + row] * eye[k];
-        }
-    }
-    raster.x = (viewport[0] + (clip[0] / clip[3] + 1) / 2 * viewport[2]) / pixelRatio;
-    raster.y = (viewport[1] + (clip[1] / clip[3] + 1) / 2 * viewport[3]) / pixelRatio;
-    EM_ASM({ HEAPF32.set(GLImmediate.clientColor, $0 >> 2); }, raster.colour.data());
+// The canvas has `width` by `height` pixels now, `ratio` of them to a CSS pixel: drawn into whole,
+// at once.
+EMSCRIPTEN_KEEPALIVE void canvasResized(int width, int height, double ratio) {
+    glViewport(0, 0, width, height);
+    keepTextAndShotSize(ratio);
+    redisplayPosted = true;
 }
 
-// Each set bit of the glyph is a square of the screen's pixels to a CSS pixel, drawn in runs along
-// its rows, with the bitmap's lower-left corner where Mesa puts it: the raster position less the
-// font's origin, rounded down after a ten-thousandth of a pixel is added, so that a position a
-// rounding short of a whole pixel counts as that pixel. The raster position then moves on by the
-// glyph's advance.
-void* glutBitmapHelvetica18 = nullptr;  // its address names the font
+EMSCRIPTEN_KEEPALIVE void runDueSteps() { updateWorld(); }
 
-void glutBitmapCharacter(void* font, int character) {
-    if (font != GLUT_BITMAP_HELVETICA_18 || character < 1 || character > 255) {
-        return;
-    }
-    const GLubyte* glyph = helvetica18.characters[character];
-    const int width = glyph[0];
-    const std::ptrdiff_t rowBytes = (width + 7) / 8;
-    constexpr double epsilon = 0.0001;
-    const double left = std::floor(raster.x + epsilon - helvetica18.xorig);
-    const double bottom = std::floor(raster.y + epsilon - helvetica18.yorig);
-    std::array<GLint, 4> viewport{};
-    glGetIntegerv(GL_VIEWPORT, viewport.data());
-
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, viewport[2] / pixelRatio, 0, viewport[3] / pixelRatio, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    std::array<GLfloat, 4> current{};
-    EM_ASM({ HEAPF32.set(GLImmediate.clientColor, $0 >> 2); }, current.data());
-    glColor4f(raster.colour[0], raster.colour[1], raster.colour[2], raster.colour[3]);
-    glBegin(GL_QUADS);
-    for (std::ptrdiff_t row = 0; row < helvetica18.height; ++row) {
-        const GLubyte* bits = glyph + 1 + row * rowBytes;
-        for (int column = 0; column < width;) {
-            const auto set = [&](int c) { return c < width && (bits[c / 8] & (0x80 >> (c % 8))) != 0; };
-            if (!set(column)) {
-                ++column;
-                continue;
-            }
-            int end = column;
-            while (set(end)) {
-                ++end;
-            }
-            const auto x0 = static_cast<GLfloat>(left + column), x1 = static_cast<GLfloat>(left + end);
-            const auto y0 = static_cast<GLfloat>(bottom + row), y1 = static_cast<GLfloat>(bottom + row + 1);
-            glVertex2f(x0, y0);
-            glVertex2f(x1, y0);
-            glVertex2f(x1, y1);
-            glVertex2f(x0, y1);
-            column = end;
+// A key of the game's pressed or let go by the page's touch buttons (page.js): into the callbacks the
+// keyboard's keys go to, the fire key on its press alone, as GLUT gives it.
+EMSCRIPTEN_KEEPALIVE void pressGameKey(int key, int down) {
+    updateWorld();
+    if (key == fireKey) {
+        if (down != 0) {
+            keyPressed(fireKey, 0, 0);
         }
+    } else if (down != 0) {
+        specialKeyDown(key, 0, 0);
+    } else {
+        specialKeyUp(key, 0, 0);
     }
-    glEnd();
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glColor4f(current[0], current[1], current[2], current[3]);
-    raster.x += width;
-}
-
-// The shot is a point the size of three CSS pixels, as wide as on the desktop at any pixel ratio.
-void glPointSize(GLfloat size) {
-    EM_ASM({ GLEmulation.pointSize = $0; }, size * pixelRatio);
 }
 
 }  // extern "C"

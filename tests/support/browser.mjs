@@ -1,0 +1,158 @@
+// The page in each browser engine that Debian ships, one interface for them all, for the page's tests
+// (page_driver.mjs) and its benchmark (bench/web_bench.mjs):
+//   serve(dir)                 a static host for the folder on 127.0.0.1, which loads page_hooks.js
+//                              into the page ahead of the page's own scripts
+//   open(engine, url, options) the page in a new browser: { run(body), key(name, down), close(), pid, version }
+// Engines, a back-end per protocol: Chromium through the DevTools protocol and Firefox through
+// WebDriver BiDi, both with puppeteer-core; WebKit (WebKitGTK's MiniBrowser, the engine of Safari)
+// through WebKitWebDriver and classic WebDriver. Firefox and WebKit open windows: they need an X
+// server (xvfb-run), where Firefox has WebGL from Mesa; headless Chromium draws with SwiftShader.
+import { spawn } from 'node:child_process';
+import { readFile } from 'node:fs/promises';
+import { createServer } from 'node:http';
+import path from 'node:path';
+import { setTimeout as sleep } from 'node:timers/promises';
+import puppeteer from 'puppeteer-core';
+
+const hooksFile = new URL('page_hooks.js', import.meta.url);
+const types = {
+  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css', '.json': 'application/json',
+  '.webmanifest': 'application/manifest+json', '.wasm': 'application/wasm', '.svg': 'image/svg+xml',
+  '.png': 'image/png', '.txt': 'text/plain; charset=utf-8',
+};
+
+// Serves the folder's files, and nothing outside it, as any static host would.
+export async function serve(dir) {
+  const root = path.resolve(dir);
+  const server = createServer(async (request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://host').pathname);
+    const file = name === '/test-hooks.js' ? hooksFile.pathname : path.join(root, name.endsWith('/') ? `${name}index.html` : name);
+    try {
+      if (file !== hooksFile.pathname && !file.startsWith(root + path.sep)) throw new Error('outside the folder');
+      let body = await readFile(file);
+      if (file.endsWith('.html')) body = String(body).replace('<head>', '<head>\n<script src="test-hooks.js"></script>');
+      response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
+      response.end(body);
+    } catch {
+      response.writeHead(404).end();
+    }
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  return { origin: `http://127.0.0.1:${server.address().port}`, close: () => server.close() };
+}
+
+// Waits, at most `ms`, for `expression` to hold in the page; says what for when it gives up.
+export async function until(page, expression, ms, what) {
+  for (const deadline = Date.now() + ms; !(await page.run(`return ${expression}`));) {
+    if (Date.now() > deadline) throw new Error(`gave up after ${ms} ms waiting for ${what}`);
+    await sleep(20);
+  }
+}
+
+// What a key is called by each protocol, from X's names.
+const keyNames = { Left: 'ArrowLeft', Right: 'ArrowRight', Up: 'ArrowUp', Down: 'ArrowDown', space: ' ', Escape: 'Escape',
+  Shift: 'Shift', Control: 'Control' };
+const webDriverKeys = { ArrowLeft: '\uE012', ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015', Escape: '\uE00C',
+  Shift: '\uE008', Control: '\uE009' };
+
+// Chromium: WebGL from SwiftShader, asked for by name, as the machine has no GPU; the background
+// services it would otherwise reach for are off, as the network is closed; gc() for weighing memory.
+const chromiumFlags = ['--no-sandbox', '--disable-gpu', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+  '--disable-quic', '--no-first-run', '--disable-background-networking', '--disable-component-update',
+  '--disable-sync', '--js-flags=--expose-gc'];
+
+const launchers = {
+  chromium: (o) => puppeteer.launch({ executablePath: '/usr/bin/chromium', headless: true, args: [...chromiumFlags,
+    ...(o.fastCallbacks ? ['--disable-frame-rate-limit', '--disable-gpu-vsync'] : []),
+    ...(o.noWebgl ? ['--disable-3d-apis'] : [])] }),
+  // WebGL on Mesa's llvmpipe, which Firefox would otherwise turn down as too slow.
+  firefox: (o) => puppeteer.launch({ browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: false,
+    extraPrefsFirefox: { 'webgl.force-enabled': true, 'webgl.disable-fail-if-major-performance-caveat': true,
+      'webgl.disabled': Boolean(o.noWebgl), ...(o.fastCallbacks ? { 'layout.frame_rate': 240 } : {}) } }),
+};
+
+async function puppeteerPage(engine, url, o) {
+  const browser = await launchers[engine](o);
+  const page = await browser.newPage();
+  await page.setViewport({ width: o.width, height: o.height, deviceScaleFactor: o.ratio });
+  await page.goto(url);
+  return {
+    pid: browser.process().pid,
+    version: await browser.version(),
+    run: (body) => page.evaluate(`(async () => { ${body} })()`),
+    key: (name, down) => (down ? page.keyboard.down(name) : page.keyboard.up(name)),
+    close: () => browser.close(),
+  };
+}
+
+// Classic WebDriver over HTTP, with WebKitWebDriver starting WebKitGTK's MiniBrowser.
+async function webkitPage(url, o) {
+  if (o.ratio !== 1 || o.fastCallbacks || o.noWebgl) throw new Error('WebKit takes no pixel ratio, callback rate or WebGL setting');
+  const port = 20000 + Math.floor(Math.random() * 20000);
+  const driver = spawn('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore' });
+  const call = async (method, where, body) => {
+    const response = await fetch(`http://127.0.0.1:${port}${where}`, {
+      method, headers: { 'Content-Type': 'application/json' }, body: body && JSON.stringify(body) });
+    const { value } = await response.json();
+    if (value?.error) throw new Error(`${value.error}: ${value.message}`);
+    return value;
+  };
+  for (let tries = 0; ; tries++) {
+    try {
+      await call('GET', '/status');
+      break;
+    } catch (error) {
+      if (tries === 100) throw new Error(`WebKitWebDriver did not answer on port ${port} within 10 s: ${error.message}`);
+      await sleep(100);
+    }
+  }
+  const { sessionId, capabilities } = await call('POST', '/session', { capabilities: { alwaysMatch: { 'webkitgtk:browserOptions': {
+    binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser', args: ['--automation'] } } } });
+  const session = `/session/${sessionId}`;
+  // The window is made as much larger than the page's viewport as its own frame takes.
+  const [outerWidth, outerHeight] = await call('POST', `${session}/execute/sync`, {
+    script: 'return [outerWidth - innerWidth, outerHeight - innerHeight]', args: [] });
+  await call('POST', `${session}/window/rect`, { width: o.width + outerWidth, height: o.height + outerHeight });
+  await call('POST', `${session}/url`, { url });
+  return {
+    pid: driver.pid,
+    version: `WebKitGTK ${capabilities.browserVersion}`,
+    run: async (body) => {
+      const { value, error } = await call('POST', `${session}/execute/async`, { args: [], script:
+        `const done = arguments[0]; (async () => { ${body} })().then((value) => done({ value }), (error) => done({ error: String(error) }));` });
+      if (error) throw new Error(error);
+      return value;
+    },
+    key: (name, down) => call('POST', `${session}/actions`, { actions: [{ type: 'key', id: 'keyboard',
+      actions: [{ type: down ? 'keyDown' : 'keyUp', value: webDriverKeys[name] ?? name }] }] }),
+    close: async () => {
+      await call('DELETE', session).catch(() => {});
+      driver.kill();
+    },
+  };
+}
+
+// The page at `url` in a new browser of the engine, its viewport `width` by `height` CSS pixels with
+// `ratio` device pixels to one, once it has loaded. `fastCallbacks`: animation frames as often as
+// the browser can give them; `noWebgl`: a browser without WebGL. A key held down repeats every 33
+// ms, as a keyboard does, unless `repeat` is false.
+export async function open(engine, url, { width = 900, height = 800, ratio = 1, fastCallbacks = false, noWebgl = false,
+  repeat = true } = {}) {
+  const options = { width, height, ratio, fastCallbacks, noWebgl };
+  const page = engine === 'webkit' ? await webkitPage(url, options) : await puppeteerPage(engine, url, options);
+  const repeating = new Map();
+  const key = page.key;
+  page.key = async (name, down) => {
+    const value = keyNames[name] ?? name;
+    clearInterval(repeating.get(value));
+    repeating.delete(value);
+    await key(value, down);
+    if (down && repeat) repeating.set(value, setInterval(() => key(value, true).catch(() => {}), 33));
+  };
+  const close = page.close;
+  page.close = () => {
+    repeating.forEach(clearInterval);
+    return close();
+  };
+  return page;
+}

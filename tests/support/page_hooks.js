@@ -1,0 +1,98 @@
+'use strict';
+// What the tests and the benchmark see of the page from inside it, in every browser engine. The
+// test's host (browser.mjs) loads this before the page's own scripts.
+//   testHooks.draws, .callbacks   frames the game drew (each begins with a clear), animation frames
+//   testHooks.firstDraw           when the first frame was drawn, in ms from the navigation
+//   testHooks.keyToFrame          for each key pressed, the ms from its event to the next frame
+//   testHooks.problems            console errors and warnings, uncaught errors, refused loads, and
+//                                 WebGL errors, each checked after every draw call but with
+//                                 #unchecked, for the benchmark (asking for them waits for the GPU)
+//   testHooks.nextFrame()         the canvas's pixels at the end of the game's next draw
+//   testHooks.capture()           the canvas's pixels now: base64 of RGB rows from the top
+//   testHooks.advanceTo(ms)       with #fake-clock: the page's clocks stand at 0 until moved, and
+//                                 each move runs the animation frames due
+(() => {
+  const hooks = (window.testHooks = { draws: 0, callbacks: 0, keys: 0, problems: [], keyToFrame: [] });
+  // Each problem once: a fault in the drawing repeats in every frame.
+  const problem = (what) => hooks.problems.includes(String(what)) || hooks.problems.push(String(what));
+  for (const level of ['error', 'warn']) {
+    const original = console[level];
+    console[level] = (...args) => {
+      problem(`console.${level}: ${args.join(' ')}`);
+      original.apply(console, args);
+    };
+  }
+  window.addEventListener('error', (event) => problem(`uncaught: ${event.message}`));
+  window.addEventListener('unhandledrejection', (event) => problem(`unhandled rejection: ${event.reason}`));
+  document.addEventListener('securitypolicyviolation', (event) => problem(`refused: ${event.blockedURI}`));
+
+  // A key's time, for the benchmark's key to frame; this capture-phase listener is the first to see it.
+  let keyAt = null;
+  window.addEventListener('keydown', (event) => {
+    hooks.keys += 1;
+    keyAt ??= event.timeStamp;
+  }, true);
+
+  let gl = null;
+  let waiting = [];
+  hooks.capture = () => {
+    const { drawingBufferWidth: width, drawingBufferHeight: height } = gl;
+    const rgba = new Uint8Array(width * height * 4);
+    gl.readPixels(0, 0, width, height, gl.RGBA, gl.UNSIGNED_BYTE, rgba);
+    let binary = '';
+    for (let y = height - 1; y >= 0; y--) {
+      const row = new Uint8Array(width * 3);
+      for (let x = 0; x < width; x++) row.set(rgba.subarray((y * width + x) * 4, (y * width + x) * 4 + 3), x * 3);
+      binary += String.fromCharCode.apply(null, row);
+    }
+    return { width, height, rgb: btoa(binary) };
+  };
+  // Read once the game's draw, all of it within the animation frame's callback, is done.
+  hooks.nextFrame = () => new Promise((resolve) => waiting.push(resolve));
+
+  for (const context of [self.WebGLRenderingContext, self.WebGL2RenderingContext]) {
+    if (!context) continue;
+    const proto = context.prototype;
+    for (const name of location.hash === '#unchecked' ? [] : ['drawArrays', 'drawElements']) {
+      const draw = proto[name];
+      proto[name] = function (...args) {
+        draw.apply(this, args);
+        const error = this.getError();
+        // A context the browser took away reports it once; the page says so itself.
+        if (error !== 0 && !this.isContextLost()) problem(`WebGL error ${error} from ${name}`);
+      };
+    }
+    const clear = proto.clear;
+    proto.clear = function (...args) {
+      gl = this;
+      hooks.draws += 1;
+      hooks.firstDraw ??= performance.now();
+      if (keyAt !== null) hooks.keyToFrame.push(performance.now() - keyAt);
+      keyAt = null;
+      const readers = waiting;
+      waiting = [];
+      if (readers.length > 0) queueMicrotask(() => readers.forEach((resolve) => resolve(hooks.capture())));
+      return clear.apply(this, args);
+    };
+  }
+
+  const request = window.requestAnimationFrame.bind(window);
+  window.requestAnimationFrame = (callback) => request((time) => {
+    hooks.callbacks += 1;
+    callback(time);
+  });
+  if (location.hash === '#fake-clock') {
+    let now = 0;
+    let queued = [];
+    const epoch = Date.now();
+    performance.now = () => now;
+    Date.now = () => epoch + now;
+    window.requestAnimationFrame = (callback) => queued.push(callback);
+    hooks.advanceTo = (ms) => {
+      now = ms;
+      const due = queued;
+      queued = [];
+      due.forEach((callback) => callback(now));
+    };
+  }
+})();
