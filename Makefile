@@ -40,11 +40,15 @@ WINDOWS_PACKAGES := make cmake g++-mingw-w64-x86-64-posix dpkg-dev debian-archiv
 	librsvg2-bin icoutils wine64
 WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis zip
 # The browser: Debian's Emscripten builds the page into build/web, with GLUT's font taken from
-# freeglut's source package (fetched as for Windows), and python3 serves it for `make web-serve`.
-WEB_PACKAGES := make cmake emscripten dpkg-dev debian-archive-keyring python3
-# The page's tests and benchmark drive Debian's Chromium with playwright-core, which npm installs
-# as tests/support/package-lock.json pins it.
-TEST_PACKAGES += $(WEB_PACKAGES) chromium
+# freeglut's source package (fetched as for Windows) and the icons for installing it rendered with
+# rsvg-convert, and python3 serves it for `make web-serve`.
+WEB_PACKAGES := make cmake emscripten dpkg-dev debian-archive-keyring librsvg2-bin python3
+# The page's tests and benchmark drive the three browser engines Debian ships: Chromium and
+# Firefox with puppeteer-core, which npm installs as tests/support/package-lock.json pins it, and
+# WebKitGTK's MiniBrowser through WebKitWebDriver. Firefox and WebKit open their windows on Xvfb,
+# through xvfb-run, which needs xauth.
+BROWSER_PACKAGES := chromium firefox-esr webkit2gtk-driver xvfb xauth
+TEST_PACKAGES += $(WEB_PACKAGES) $(BROWSER_PACKAGES)
 BROWSER_DRIVER := tests/support/node_modules/.package-lock.json
 
 # `make test` runs the Windows build's tests too, the installer's among them, validates the
@@ -111,14 +115,15 @@ soak: deps-test build
 	ASTEROIDS_SOAK_SECONDS=$$(( $(SOAK_MINUTES) * 60 )) $(BUILD_DIR)/tests/program_tests --gtest_filter=Program.ComesThroughStormsOfKeys
 
 # Figures, not a test: the rules' microbenchmarks, then the game under Xvfb in three paces and
-# the Windows build under Wine, then the page in Chromium beside a page that only clears its canvas.
+# the Windows build under Wine, then the page in each browser engine beside a page that only clears
+# its canvas.
 bench: windows web $(BROWSER_DRIVER)
-	@scripts/install-deps $(BENCH_PACKAGES) chromium
+	@scripts/install-deps $(BENCH_PACKAGES) $(BROWSER_PACKAGES)
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
 	build/bench/bench/rules_bench
 	build/bench/bench/game_bench
-	node bench/web_bench.mjs build/web
+	xvfb-run -a -s '-screen 0 1280x1024x24' node bench/web_bench.mjs build/web
 
 build:
 	cmake --preset $(PRESET)

@@ -21,24 +21,27 @@ const types = {
   '.png': 'image/png', '.txt': 'text/plain; charset=utf-8',
 };
 
-// Serves the folder's files, and nothing outside it, as any static host would.
+// Serves the folder's files, and nothing outside it, as any static host would; `host.root` chooses
+// another folder from then on, or, set to null, no files at all, as a host that is down (the hooks
+// go on being served: they are the test's, not the page's).
 export async function serve(dir) {
-  const root = path.resolve(dir);
+  const host = { root: path.resolve(dir) };
   const server = createServer(async (request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://host').pathname);
-    const file = name === '/test-hooks.js' ? hooksFile.pathname : path.join(root, name.endsWith('/') ? `${name}index.html` : name);
+    const file = name === '/test-hooks.js' ? hooksFile.pathname
+      : host.root && path.join(host.root, name.endsWith('/') ? `${name}index.html` : name);
     try {
-      if (file !== hooksFile.pathname && !file.startsWith(root + path.sep)) throw new Error('outside the folder');
+      if (file !== hooksFile.pathname && !file?.startsWith(host.root + path.sep)) throw new Error('not served');
       let body = await readFile(file);
       if (file.endsWith('.html')) body = String(body).replace('<head>', '<head>\n<script src="test-hooks.js"></script>');
-      response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
+      response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream', Connection: 'close' });
       response.end(body);
     } catch {
       response.writeHead(404).end();
     }
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  return { origin: `http://127.0.0.1:${server.address().port}`, close: () => server.close() };
+  return Object.assign(host, { origin: `http://127.0.0.1:${server.address().port}`, close: () => server.close() });
 }
 
 // Waits, at most `ms`, for `expression` to hold in the page; says what for when it gives up.
@@ -73,21 +76,43 @@ const launchers = {
 
 async function puppeteerPage(engine, url, o) {
   const browser = await launchers[engine](o);
-  const page = await browser.newPage();
-  await page.setViewport({ width: o.width, height: o.height, deviceScaleFactor: o.ratio });
-  await page.goto(url);
+  let page = await browser.newPage();
+  let devTools = null;  // one session a page: the fingers down are its own
+  // Chromium on a phone or tablet: touch, and the page laid out as for one.
+  const viewport = { width: o.width, height: o.height, deviceScaleFactor: o.ratio,
+    ...(o.touch ? { isMobile: true, hasTouch: true } : {}) };
+  const opened = async () => {
+    await page.setViewport(viewport);
+    await page.goto(url);
+  };
+  await opened();
   return {
     pid: browser.process().pid,
     version: await browser.version(),
     run: (body) => page.evaluate(`(async () => { ${body} })()`),
     key: (name, down) => (down ? page.keyboard.down(name) : page.keyboard.up(name)),
+    resize: (width, height) => page.setViewport(Object.assign(viewport, { width, height })),
+    reload: () => page.reload(),
+    // A new tab with the page, once the old one is closed.
+    reopen: async () => {
+      await page.close();
+      page = await browser.newPage();
+      devTools = null;
+      await opened();
+    },
+    devTools: async (method, params) => (devTools ??= await page.createCDPSession()).send(method, params),
+    // Hidden behind a tab of its own, as a player's other tab hides it.
+    hide: async () => (await browser.newPage()).bringToFront(),
+    show: () => page.bringToFront(),
     close: () => browser.close(),
   };
 }
 
 // Classic WebDriver over HTTP, with WebKitWebDriver starting WebKitGTK's MiniBrowser.
 async function webkitPage(url, o) {
-  if (o.ratio !== 1 || o.fastCallbacks || o.noWebgl) throw new Error('WebKit takes no pixel ratio, callback rate or WebGL setting');
+  if (o.ratio !== 1 || o.fastCallbacks || o.noWebgl || o.touch) {
+    throw new Error('WebKit takes no pixel ratio, callback rate, WebGL or touch setting');
+  }
   const port = 20000 + Math.floor(Math.random() * 20000);
   const driver = spawn('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore' });
   const call = async (method, where, body) => {
@@ -112,17 +137,24 @@ async function webkitPage(url, o) {
   // The window is made as much larger than the page's viewport as its own frame takes.
   const [outerWidth, outerHeight] = await call('POST', `${session}/execute/sync`, {
     script: 'return [outerWidth - innerWidth, outerHeight - innerHeight]', args: [] });
-  await call('POST', `${session}/window/rect`, { width: o.width + outerWidth, height: o.height + outerHeight });
+  const resize = (width, height) =>
+    call('POST', `${session}/window/rect`, { width: width + outerWidth, height: height + outerHeight });
+  await resize(o.width, o.height);
   await call('POST', `${session}/url`, { url });
   return {
     pid: driver.pid,
     version: `WebKitGTK ${capabilities.browserVersion}`,
+    resize,
+    reload: () => call('POST', `${session}/refresh`, {}),
     run: async (body) => {
       const { value, error } = await call('POST', `${session}/execute/async`, { args: [], script:
         `const done = arguments[0]; (async () => { ${body} })().then((value) => done({ value }), (error) => done({ error: String(error) }));` });
       if (error) throw new Error(error);
       return value;
     },
+    // WebKitWebDriver makes nothing of a second keyDown of a held key: a keyboard's repeats cannot be
+    // sent, and trying only holds up the page's other commands.
+    repeats: false,
     key: (name, down) => call('POST', `${session}/actions`, { actions: [{ type: 'key', id: 'keyboard',
       actions: [{ type: down ? 'keyDown' : 'keyUp', value: webDriverKeys[name] ?? name }] }] }),
     close: async () => {
@@ -134,20 +166,25 @@ async function webkitPage(url, o) {
 
 // The page at `url` in a new browser of the engine, its viewport `width` by `height` CSS pixels with
 // `ratio` device pixels to one, once it has loaded. `fastCallbacks`: animation frames as often as
-// the browser can give them; `noWebgl`: a browser without WebGL. A key held down repeats every 33
-// ms, as a keyboard does, unless `repeat` is false.
+// the browser can give them; `noWebgl`: a browser without WebGL; `touch`: a phone's or tablet's
+// touch screen (Chromium alone). A key held down repeats every 33 ms, as a keyboard does, unless
+// `repeat` is false. Besides: resize(width, height), reload(), and in Chromium reopen(), hide(),
+// show() and devTools(method, params).
 export async function open(engine, url, { width = 900, height = 800, ratio = 1, fastCallbacks = false, noWebgl = false,
-  repeat = true } = {}) {
-  const options = { width, height, ratio, fastCallbacks, noWebgl };
+  touch = false, repeat = true } = {}) {
+  const options = { width, height, ratio, fastCallbacks, noWebgl, touch };
   const page = engine === 'webkit' ? await webkitPage(url, options) : await puppeteerPage(engine, url, options);
   const repeating = new Map();
-  const key = page.key;
+  // One key action at a time, repeats among them: WebDriver refuses one while another is underway.
+  let keys = Promise.resolve();
+  const press = page.key;
+  const key = (value, down) => (keys = keys.catch(() => {}).then(() => press(value, down)));
   page.key = async (name, down) => {
     const value = keyNames[name] ?? name;
     clearInterval(repeating.get(value));
     repeating.delete(value);
     await key(value, down);
-    if (down && repeat) repeating.set(value, setInterval(() => key(value, true).catch(() => {}), 33));
+    if (down && repeat && page.repeats !== false) repeating.set(value, setInterval(() => key(value, true).catch(() => {}), 33));
   };
   const close = page.close;
   page.close = () => {

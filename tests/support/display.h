@@ -112,6 +112,44 @@ struct Image {
     }
 };
 
+// The game's lines of text in the 720 by 640 window: the status line, and "GAME OVER" at (20, 25).
+const Rect statusLine{0, 0, 720, 40};
+const Rect gameOverLine{0, 250, 720, 340};
+
+// What a player makes out in a whole frame: the letters of each line of text (white patches of a
+// letter's size; the game's bitmap text is never smoothed), the whole asteroid outlines (rings two
+// field units across with white in them) and the flame's red pixels.
+struct Sight {
+    int statusLetters = 0, gameOverLetters = 0, asteroids = 0, red = 0;
+};
+inline Sight look(const Image& frame) {
+    Sight seen;
+    const auto letters = [&](Rect line) {
+        const auto found = frame.blobs(isWhite, line);
+        return static_cast<int>(std::count_if(found.begin(), found.end(), [](const Blob& b) {
+            const int w = b.bounds.right - b.bounds.left, h = b.bounds.bottom - b.bounds.top;
+            return w <= 20 && h >= 8 && h <= 20;
+        }));
+    };
+    seen.statusLetters = letters(statusLine);
+    seen.gameOverLetters = letters(gameOverLine);
+    for (const Blob& b : frame.blobs(isDrawn, {0, 0, frame.width, frame.height})) {
+        const int w = b.bounds.right - b.bounds.left, h = b.bounds.bottom - b.bounds.top;
+        seen.asteroids +=
+            w >= 24 && w <= 34 && h >= 21 && h <= 31 && frame.count(isWhite, b.bounds) > 0 ? 1 : 0;
+    }
+    seen.red = frame.count(isRed);
+    return seen;
+}
+
+// A game as a player meets it, whatever runs it: its frames, and real keys.
+class Game {
+public:
+    virtual ~Game() = default;
+    virtual Image frame() = 0;
+    virtual void key(const char* keysymName, bool down) = 0;
+};
+
 // Xvfb, 1280x1024, 24-bit, on a display number it picks itself, so that tests never collide with
 // each other or with a desktop. It ends with the object, or with the process that started it.
 class VirtualDisplay {

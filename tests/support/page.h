@@ -1,8 +1,12 @@
 #pragma once
 
-// The game's page in Debian's headless Chromium, driven by page_driver.mjs through playwright-core:
-// real key events and the canvas's pixels, as an Image like a window's, and any question put to
-// the browser in JavaScript.
+// The game's page in a browser engine, driven by page_driver.mjs: real key events, the canvas's own
+// pixels as an Image like a window's, and any question put to the page in JavaScript. The engine is
+// ASTEROIDS_BROWSER's (chromium, firefox or webkit; Chromium by default), the page ASTEROIDS_PAGE's
+// folder. Whatever the page reported (console errors, uncaught errors, WebGL errors from any draw)
+// fails the test when the session ends.
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <stdexcept>
@@ -10,9 +14,14 @@
 
 #include "display.h"
 
-class PageSession {
+inline std::string browserEngine() {
+    const char* engine = std::getenv("ASTEROIDS_BROWSER");
+    return engine != nullptr ? engine : "chromium";
+}
+
+class PageSession : public Game {
 public:
-    // `options` are the driver's: --ratio N, --viewport WxH, --fast-callbacks, --no-webgl, --fake-clock.
+    // `options` are the driver's: --viewport WxH, --ratio N, --touch, --no-webgl, --fake-clock.
     explicit PageSession(const std::string& options = "") {
         int toDriver[2], fromDriver[2];
         if (pipe(toDriver) != 0 || pipe(fromDriver) != 0 || (pid_ = fork()) < 0) {
@@ -25,7 +34,8 @@ public:
             close(toDriver[1]);
             close(fromDriver[0]);
             const std::string command = "exec node " ASTEROIDS_PAGE_DRIVER " '" +
-                                        std::string(std::getenv("ASTEROIDS_PAGE")) + "' " + options;
+                                        std::string(std::getenv("ASTEROIDS_PAGE")) + "' " + browserEngine() +
+                                        " " + options;
             execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
             _exit(127);
         }
@@ -33,12 +43,14 @@ public:
         close(fromDriver[1]);
         in_ = fdopen(toDriver[1], "w");
         out_ = fdopen(fromDriver[0], "r");
-        // The page is loaded and the game's first frame drawn, or the page has said why not.
-        js("await page.waitForFunction(() => window.draws > 0 || !document.querySelector('#message').hidden, "
-           "null, "
-           "{timeout: 20000})");
     }
-    ~PageSession() {
+    ~PageSession() override {
+        try {
+            const std::string problems = js("return testHooks.problems");
+            EXPECT_EQ(problems, "[]") << "what the page reported in " << browserEngine();
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << e.what();
+        }
         std::fclose(in_);  // the driver closes the browser at the end of its input
         std::fclose(out_);
         waitpid(pid_, nullptr, 0);
@@ -46,12 +58,26 @@ public:
     PageSession(const PageSession&) = delete;
     PageSession& operator=(const PageSession&) = delete;
 
-    void key(const char* name, bool down) {
+    void key(const char* name, bool down) override {
         ask(std::string("key ") + name + (down ? " down" : " up"), "key");
     }
 
-    Image frame() {
-        const std::string size = ask("frame", "frame ");
+    // The next frame the game draws.
+    Image frame() override { return readFrame(ask("frame", "frame ")); }
+    // On the fake clock: the frame drawn once the clock is moved on to `ms`, a JavaScript number.
+    Image frameAt(const std::string& ms) { return readFrame(ask("frame " + ms, "frame ")); }
+
+    // The JSON of what an async function's body, run in the page, returns.
+    std::string js(const std::string& body) { return ask("js " + body, "js "); }
+    // The JSON of a DevTools protocol command's result (Chromium).
+    std::string devTools(const std::string& method, const std::string& json) {
+        return ask("devtools " + method + " " + json, "js ");
+    }
+    // Any other command of the driver's: resize W H, serve DIR|none, reload, reopen, hide, show.
+    void command(const std::string& line) { ask(line, line.substr(0, line.find(' '))); }
+
+private:
+    Image readFrame(const std::string& size) {
         Image image{};
         std::sscanf(size.c_str(), "%d %d", &image.width, &image.height);
         image.pixels.resize(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
@@ -60,11 +86,6 @@ public:
         }
         return image;
     }
-
-    // The JSON of what an async function body of `page` (Playwright's) and `driver` returns.
-    std::string js(const std::string& body) { return ask("js " + body, "js "); }
-
-private:
     std::string ask(const std::string& command, const std::string& answer) {
         std::fprintf(in_, "%s\n", command.c_str());
         std::fflush(in_);
@@ -75,7 +96,8 @@ private:
         std::string reply(line);
         reply.erase(reply.find_last_not_of('\n') + 1);
         if (reply.rfind(answer, 0) != 0) {
-            throw std::runtime_error("asked the page " + command.substr(0, 80) + ": " + reply);
+            throw std::runtime_error("asked the page in " + browserEngine() + ": " + command.substr(0, 80) +
+                                     ": " + reply);
         }
         return reply.substr(answer.size());
     }

@@ -8,11 +8,16 @@
 //                                 WebGL errors, each checked after every draw call but with
 //                                 #unchecked, for the benchmark (asking for them waits for the GPU)
 //   testHooks.nextFrame()         the canvas's pixels at the end of the game's next draw
-//   testHooks.capture()           the canvas's pixels now: base64 of RGB rows from the top
+//   testHooks.capture()           the canvas's pixels now
 //   testHooks.advanceTo(ms)       with #fake-clock: the page's clocks stand at 0 until moved, and
 //                                 each move runs the animation frames due
+//   #touch                        the page takes itself to be on a touch screen, in an engine
+//                                 that cannot be made to emulate one
+// Flags after the address's #, comma-separated, choose: #fake-clock,touch.
 (() => {
   const hooks = (window.testHooks = { draws: 0, callbacks: 0, keys: 0, problems: [], keyToFrame: [] });
+  const flags = new Set(location.hash.slice(1).split(','));
+  if (flags.has('touch')) Object.defineProperty(Navigator.prototype, 'maxTouchPoints', { get: () => 5 });
   // Each problem once: a fault in the drawing repeats in every frame.
   const problem = (what) => hooks.problems.includes(String(what)) || hooks.problems.push(String(what));
   for (const level of ['error', 'warn']) {
@@ -39,13 +44,24 @@
     const { drawingBufferWidth: width, drawingBufferHeight: height } = gl;
     const rgba = new Uint8Array(width * height * 4);
     gl.readPixels(0, 0, width, height, gl.RGBA, gl.UNSIGNED_BYTE, rgba);
-    let binary = '';
+    // Runs of one colour, as [length, 0xAABBGGRR, ...] (RGBA read as little-endian words), rows
+    // from the top: the field is most of a frame.
+    const words = new Uint32Array(rgba.buffer);
+    const runs = [];
+    let colour = words[(height - 1) * width];
+    let length = 0;
     for (let y = height - 1; y >= 0; y--) {
-      const row = new Uint8Array(width * 3);
-      for (let x = 0; x < width; x++) row.set(rgba.subarray((y * width + x) * 4, (y * width + x) * 4 + 3), x * 3);
-      binary += String.fromCharCode.apply(null, row);
+      for (let at = y * width, end = at + width; at < end; at++) {
+        if (words[at] !== colour) {
+          runs.push(length, colour);
+          colour = words[at];
+          length = 0;
+        }
+        length += 1;
+      }
     }
-    return { width, height, rgb: btoa(binary) };
+    runs.push(length, colour);
+    return { width, height, runs };
   };
   // Read once the game's draw, all of it within the animation frame's callback, is done.
   hooks.nextFrame = () => new Promise((resolve) => waiting.push(resolve));
@@ -53,7 +69,7 @@
   for (const context of [self.WebGLRenderingContext, self.WebGL2RenderingContext]) {
     if (!context) continue;
     const proto = context.prototype;
-    for (const name of location.hash === '#unchecked' ? [] : ['drawArrays', 'drawElements']) {
+    for (const name of flags.has('unchecked') ? [] : ['drawArrays', 'drawElements']) {
       const draw = proto[name];
       proto[name] = function (...args) {
         draw.apply(this, args);
@@ -81,7 +97,7 @@
     hooks.callbacks += 1;
     callback(time);
   });
-  if (location.hash === '#fake-clock') {
+  if (flags.has('fake-clock')) {
     let now = 0;
     let queued = [];
     const epoch = Date.now();
