@@ -39,13 +39,14 @@ constexpr int presses = 60;
 // Around where the ship starts, (5, 20) on the field.
 constexpr Rect shipArea{32, 344, 112, 424};
 
-struct Game {
+// A game measured: a program, and the pace it is given.
+struct Contender {
     const char* name;
     std::vector<std::string> command;
     const char* pacing;  // the benchmark build's, or nothing for the game's own
 };
 
-const Game games[] = {
+const Contender games[] = {
     {"shipped", {ASTEROIDS_EXECUTABLE}, nullptr},
     {"free-running", {ASTEROIDS_BENCH_EXECUTABLE}, "free-running"},
     {"plain-sleep", {ASTEROIDS_BENCH_EXECUTABLE}, "plain-sleep"},
@@ -125,7 +126,7 @@ struct Figures {
     std::vector<double> keyLatenciesMs;
 };
 
-Figures measure(const Game& game, const VirtualDisplay& display, XSession& x) {
+Figures measure(const Contender& game, const VirtualDisplay& display, XSession& x) {
     if (game.pacing != nullptr) {
         setenv("ASTEROIDS_BENCH_PACING", game.pacing, 1);
     }
@@ -214,7 +215,7 @@ const Row rows[] = {
 
 // A Markdown table: a row of figures, and a column for each game but the first unless it stands
 // alone, each cell from `cell`.
-void printTable(const std::string& corner, const std::vector<std::pair<const Game*, Figures>>& measured,
+void printTable(const std::string& corner, const std::vector<std::pair<const Contender*, Figures>>& measured,
                 std::size_t firstColumn, const std::function<double(const Row&, const Figures&)>& cell) {
     std::printf("\n| %s |", corner.c_str());
     for (std::size_t i = firstColumn; i < measured.size(); ++i) {
@@ -239,8 +240,8 @@ void printTable(const std::string& corner, const std::vector<std::pair<const Gam
 
 int main(int argc, char** argv) {
     try {
-        std::vector<const Game*> chosen;
-        for (const Game& game : games) {
+        std::vector<const Contender*> chosen;
+        for (const Contender& game : games) {
             if (argc == 1 || std::find_if(argv + 1, argv + argc, [&](const char* a) {
                                  return std::string(a) == game.name;
                              }) != argv + argc) {
@@ -257,8 +258,8 @@ int main(int argc, char** argv) {
 
         const VirtualDisplay display;
         XSession x(display.name());
-        std::vector<std::pair<const Game*, Figures>> measured;
-        for (const Game* game : chosen) {
+        std::vector<std::pair<const Contender*, Figures>> measured;
+        for (const Contender* game : chosen) {
             std::printf("Running the %s game for %lld s...\n", game->name,
                         static_cast<long long>((shortestRun + warmUp).count()));
             std::fflush(stdout);
