@@ -13,10 +13,12 @@ find_program(GZIP gzip REQUIRED)
 
 set(generated_files)
 foreach(size IN LISTS ASTEROIDS_ICON_SIZES)
-  set(png "${CMAKE_CURRENT_BINARY_DIR}/icons/${size}x${size}/asteroids.png")
-  asteroids_render_icon(${size} "${png}")
-  install(FILES "${png}" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps")
-  list(APPEND generated_files "${png}")
+  if(RSVG_CONVERT)
+    set(png "${CMAKE_CURRENT_BINARY_DIR}/icons/${size}x${size}/asteroids.png")
+    asteroids_render_icon(${size} "${png}")
+    install(FILES "${png}" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps")
+    list(APPEND generated_files "${png}")
+  endif()
 endforeach()
 
 # Debian keeps manual pages and changelogs gzip-compressed; -n leaves out the time stamp so the
