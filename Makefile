@@ -21,15 +21,16 @@ BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev librsvg2-bin
 # `make package` computes the package's dependencies with dpkg-shlibdeps, on the files that `file`
 # finds to be programs.
 PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev file
-# The tests' build, and the display tests on their own Xvfb with Mesa's software renderer.
-CHECK_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev libxtst-dev libxdamage-dev xvfb libgl1-mesa-dri
+# The tests' build, and the display tests on Xvfb (xvfb-run, which needs xauth) with Mesa's software
+# renderer.
+CHECK_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev libxtst-dev libxdamage-dev xvfb xauth libgl1-mesa-dri
 # The package's test also lints the package and looks for its window with xwininfo; `make lint`
 # runs the formatter and two static analysers, over the benchmarks' code too; the build-matrix check
 # builds the rules with Clang, for ARM64, run under qemu, and for the browser with Emscripten, run
 # under Node (WEB_PACKAGES), and checks them against the rules written in Python.
 TEST_PACKAGES := $(sort $(CHECK_PACKAGES) $(PACKAGE_PACKAGES) x11-utils desktop-file-utils lintian \
 	libbenchmark-dev clang-format clang-tidy cppcheck clang g++-aarch64-linux-gnu qemu-user python3)
-SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xdotool imagemagick
+SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xauth xdotool imagemagick
 BENCH_PACKAGES := $(CHECK_PACKAGES) libbenchmark-dev
 
 # Windows: cross-built with mingw-w64 against freeglut built from Debian's source package (apt-get
@@ -45,9 +46,8 @@ WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis zip
 WEB_PACKAGES := make cmake emscripten dpkg-dev debian-archive-keyring librsvg2-bin python3
 # The page's tests and benchmark drive the three browser engines Debian ships: Chromium and
 # Firefox with puppeteer-core, which npm installs as tests/support/package-lock.json pins it, and
-# WebKitGTK's MiniBrowser through WebKitWebDriver. Firefox and WebKit open their windows on Xvfb,
-# through xvfb-run, which needs xauth.
-BROWSER_PACKAGES := chromium firefox-esr webkit2gtk-driver xvfb xauth
+# WebKitGTK's MiniBrowser through WebKitWebDriver. Firefox and WebKit open their windows on Xvfb.
+BROWSER_PACKAGES := chromium firefox-esr webkit2gtk-driver
 TEST_PACKAGES += $(WEB_PACKAGES) $(BROWSER_PACKAGES)
 BROWSER_DRIVER := tests/support/node_modules/.package-lock.json
 
@@ -62,15 +62,17 @@ TEST_PACKAGES += $(WINDOWS_PACKAGE_PACKAGES) appstream diffoscope-minimal unzip
 play: deps-build game
 	$(GAME_DIR)/asteroids
 
-# The Windows build's own tests run under Wine; the Linux build's display tests drive its game, and
-# the page in Chromium, too.
-test: deps-test windows web $(BROWSER_DRIVER)
+# The Windows build's own tests run under Wine; the Linux build's display tests drive its game, the
+# Windows game and the page in every browser engine, and test the downloads, which are then built
+# again elsewhere to be the same.
+test: deps-test downloads $(BROWSER_DRIVER)
 	cmake --preset $(PRESET) -DASTEROIDS_WINDOWS_GAME=$(CURDIR)/build/windows/asteroids.exe \
-		-DASTEROIDS_PAGE=$(CURDIR)/build/web
+		-DASTEROIDS_PAGE=$(CURDIR)/build/web -DASTEROIDS_DOWNLOADS=$(CURDIR)/$(DOWNLOADS_DIR)
 	cmake --build --preset $(PRESET) -j $(JOBS)
 	ctest --preset windows
 	ctest --preset $(PRESET)
-	@$(MAKE) --no-print-directory lint sanitize matrix reproducible
+	@$(MAKE) --no-print-directory lint sanitize matrix
+	scripts/check-reproducible $(DOWNLOADS_DIR)
 
 # The quick tier, for contributors: the Linux game's rules and display tests, without the
 # package, the Windows build, the soak and the robustness checks that `make test` adds.
@@ -112,7 +114,8 @@ sanitize: deps-test
 # The real game under storms of random keys for SOAK_MINUTES minutes.
 SOAK_MINUTES ?= 10
 soak: deps-test build
-	ASTEROIDS_SOAK_SECONDS=$$(( $(SOAK_MINUTES) * 60 )) $(BUILD_DIR)/tests/program_tests --gtest_filter=Program.ComesThroughStormsOfKeys
+	ASTEROIDS_SOAK_SECONDS=$$(( $(SOAK_MINUTES) * 60 )) xvfb-run -a -s '-screen 0 1280x1024x24' \
+		$(BUILD_DIR)/tests/program_tests --gtest_filter=Program.ComesThroughStormsOfKeys
 
 # Figures, not a test: the rules' microbenchmarks, then the game under Xvfb in three paces and
 # the Windows build under Wine, then the page in each browser engine beside a page that only clears
@@ -122,7 +125,7 @@ bench: windows web $(BROWSER_DRIVER)
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
 	build/bench/bench/rules_bench
-	build/bench/bench/game_bench
+	xvfb-run -a -s '-screen 0 1280x1024x24' build/bench/bench/game_bench
 	xvfb-run -a -s '-screen 0 1280x1024x24' node bench/web_bench.mjs build/web
 
 build:
@@ -168,7 +171,7 @@ windows-package: windows
 screenshot:
 	@scripts/install-deps $(SCREENSHOT_PACKAGES)
 	@$(MAKE) --no-print-directory game
-	scripts/screenshot $(GAME_DIR)/asteroids docs/screenshot.png
+	xvfb-run -a -s '-screen 0 1280x1024x24' scripts/screenshot $(GAME_DIR)/asteroids docs/screenshot.png
 
 # A Debian package of the game, in $(GAME_DIR), the only one there. CPack gives the archives in it
 # the permissions of the umask, which is 022 as when dpkg-buildpackage makes a package.

@@ -1,10 +1,10 @@
-// The game measured from outside, as a player's machine runs it, on a private Xvfb with real key
-// presses: the shipped game; the same game in two other paces, one that never waits and one that
-// sleeps until the step is due, deaf to input; and the Windows build under Wine. Prints their
-// figures side by side, then the shipped game's over each other's. Figures only: it never passes or
-// fails on time.
+// The game measured from outside, as a player's machine runs it, on the X server DISPLAY names (a
+// private Xvfb under xvfb-run) with real key presses: the shipped game; the same game in two other paces, one
+// that never waits and one that sleeps until the step is due, deaf to input; and the Windows build under
+// Wine. Prints their figures side by side, then the shipped game's over each other's. Figures only: it never
+// passes or fails on time.
 //
-//   game_bench [shipped] [free-running] [plain-sleep] [wine]     (all four by default)
+//   xvfb-run -a game_bench [shipped] [free-running] [plain-sleep] [wine]     (all four by default)
 
 #include <dirent.h>
 #include <sys/utsname.h>
@@ -126,12 +126,12 @@ struct Figures {
     std::vector<double> keyLatenciesMs;
 };
 
-Figures measure(const Contender& game, const VirtualDisplay& display, XSession& x) {
+Figures measure(const Contender& game, XSession& x) {
     if (game.pacing != nullptr) {
         setenv("ASTEROIDS_BENCH_PACING", game.pacing, 1);
     }
     const Clock::time_point exec = Clock::now();
-    GameProcess process(game.command, display.name());
+    GameProcess process(game.command);
     unsetenv("ASTEROIDS_BENCH_PACING");
     const Window window = x.waitForWindow("Bexum Asteroids Game", windowTimeout);
     if (window == 0) {
@@ -256,14 +256,13 @@ int main(int argc, char** argv) {
         std::printf("%s %s, %u cores; load average %s before the run\n", machine.sysname, machine.release,
                     std::thread::hardware_concurrency(), load.c_str());
 
-        const VirtualDisplay display;
-        XSession x(display.name());
+        XSession x;
         std::vector<std::pair<const Contender*, Figures>> measured;
         for (const Contender* game : chosen) {
             std::printf("Running the %s game for %lld s...\n", game->name,
                         static_cast<long long>((shortestRun + warmUp).count()));
             std::fflush(stdout);
-            measured.emplace_back(game, measure(*game, display, x));
+            measured.emplace_back(game, measure(*game, x));
         }
         printTable("", measured, 0, [](const Row& row, const Figures& f) { return row.value(f); });
         std::printf("\nKey latency over %d presses of Left in each.\n", presses);

@@ -1,20 +1,20 @@
 #!/usr/bin/env bash
-# Makes the Windows installer and the portable .zip from a finished Windows build, installs the
-# game silently under Wine, checks where it went and what Windows is told, starts it from its
-# Start-menu entry until its window shows, uninstalls it silently, and checks that nothing is left.
+# Installs the game silently under Wine with the Windows installer of the downloads, checks where it
+# went and what Windows is told, starts it from its Start-menu entry until its window shows on the
+# display DISPLAY names (xvfb-run), uninstalls it silently, and checks that nothing is left; and
+# what the portable .zip holds. The Windows build that made the installer says what its pages are.
 #
-#   installer_test.sh BUILD_DIR
+#   installer_test.sh DOWNLOADS_DIR WINDOWS_BUILD_DIR
 set -euo pipefail
 script=$(dirname "$0")/../scripts/wine
 . "$(dirname "$0")/package_support.sh"
 trap '"$script" wineserver -k 2>/dev/null || true; cleanup' EXIT
-installer=$(echo "$work"/out/*.exe) zip=$(echo "$work"/out/*.zip)
-[ -f "$installer" ] && [ -f "$zip" ] || { echo "expected an installer and a .zip: $(ls "$work/out")" >&2; exit 1; }
+installer=$(download '*-win64.exe') zip=$(download '*-win64.zip')
 
 # The portable .zip: the game and its licence. The installer shows the licence before it installs.
 diff -u <(printf '%s\n' LICENSE.txt asteroids.exe) \
     <(cmake -E tar tf "$zip" | sed 's|^[^/]*/||' | grep . | LC_ALL=C sort) || fail "the .zip holds other files"
-grep -q '^ *!insertmacro MUI_PAGE_LICENSE ".*/LICENSE"' "$work"/out/_CPack_Packages/*/NSIS/project.nsi ||
+grep -q '^ *!insertmacro MUI_PAGE_LICENSE ".*/LICENSE"' "$2"/_CPack_Packages/*/NSIS/project.nsi ||
     fail "the installer has no licence page"
 
 folder='C:\Program Files\Bexum Asteroids'
@@ -46,7 +46,6 @@ diff -u <(printf '%s\n' "DisplayIcon=$folder\\asteroids.exe" "DisplayName=Bexum 
     <(wine reg query "$uninstall_key" | tr -d '\r' | sed -En 's/^ *(DisplayName|DisplayIcon|UninstallString) +REG_SZ +/\1=/p' | LC_ALL=C sort) ||
     fail "the installed programs' entry is not the game's"
 
-start_display
 # Wine's launcher waits for what it starts, which a wrong entry may never end.
 "$script" start /unix "$shortcut" &
 wait_for window_shows "Bexum Asteroids Game" || fail "no window 'Bexum Asteroids Game' from the Start-menu entry on $DISPLAY within 30 s"

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a finished build tree, lints it, unpacks it, checks what it holds,
-# what the unpacked game says without a display, and that it opens the window its menu entry names.
+# Lints the Debian package of the downloads, unpacks it, checks what it holds, what the unpacked
+# game says without a display, and that it opens the window its menu entry names on the display
+# DISPLAY names (xvfb-run).
 #
-#   package_test.sh BUILD_DIR
+#   package_test.sh DOWNLOADS_DIR
 set -euo pipefail
 . "$(dirname "$0")/package_support.sh"
-deb=$(echo "$work"/out/*.deb)
-[ -f "$deb" ] || { echo "expected one package, found: $deb" >&2; exit 1; }
+deb=$(download 'asteroids_*.deb')
 
 # Lintian checks Debian's rules, most of the hardening, the manual page, the description, the
 # dependencies, changelog and copyright files among them. The package is not meant for Debian's
@@ -45,7 +45,6 @@ awk '/^License: Expat$/ { text = ""; next } { text = text $0 "\n" } END { printf
 # Where it cannot open its window, the game says in a line of its own what is wrong and what to
 # do, and ends with status 1 at once. GLUT takes the display from the command line before DISPLAY,
 # and so does the game's check, which the last case, with a working DISPLAY, shows.
-start_display
 absent=4711
 while [ -e "/tmp/.X11-unix/X$absent" ]; do absent=$((absent + 1)); done
 while IFS='|' read -r environment arguments reason; do

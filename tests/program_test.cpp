@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 #include <map>
 #include <numbers>
@@ -10,39 +9,32 @@
 #include "display.h"
 #include "page.h"
 
-// The built game as a player meets it, a new game in each test: its own process on a private X
-// server, real key events, the pixels of its window; with ASTEROIDS_WINE_GAME naming the Windows
-// build's asteroids.exe, that under Wine, started as the Start menu starts it (in a console window
-// of its own, which it leaves); or, with ASTEROIDS_PAGE naming the browser build's folder, the page
-// in a browser engine (page.h), its canvas and real key events there. A loaded machine may deliver a
-// key late, so a key is held until its effect shows, and margins come from the rules (turning 0.4
-// degrees per ms held; a shot lives 0.4 s).
+// The built game as a player meets it, a new game in each test, with real key events and the
+// pixels it shows: its own process and window on the X server; with ASTEROIDS_WINE_GAME naming the
+// Windows build's asteroids.exe, that under Wine, started as the Start menu starts it (in a console
+// window of its own, which it leaves); with ASTEROIDS_PAGE naming the browser build's folder, the
+// page in a browser engine (page.h). A loaded machine may deliver a key late, so a key is held until
+// its effect shows, and margins come from the rules (turning 0.4 degrees per ms held; a shot lives
+// 0.4 s).
 
 namespace {
 
-const char* const title = "Bexum Asteroids Game";
 const char* const wineGame = std::getenv("ASTEROIDS_WINE_GAME");
-const bool onPage = std::getenv("ASTEROIDS_PAGE") != nullptr;
-
-std::vector<std::string> gameCommand() {
-    // glibc's malloc moves its thresholds as a program runs, and then holds on to memory a program
-    // has freed; fixed at their starting values, they let the soak see what the game itself holds.
+// glibc's malloc moves its thresholds as a program runs, and then holds on to memory a program has
+// freed; fixed at their starting values, they let the soak see what the game itself holds.
+const int mallocFixed =
     setenv("GLIBC_TUNABLES", "glibc.malloc.mmap_threshold=131072:glibc.malloc.trim_threshold=131072", 1);
-    return wineGame == nullptr
-               ? std::vector<std::string>{ASTEROIDS_EXECUTABLE}
-               : std::vector<std::string>{ASTEROIDS_WINE, "start", "/wait", "/unix", wineGame};
-}
 
-// The game on a desktop: its process and its window on a private X server.
+// The game on a desktop: its process and its window.
 class WindowGame : public Game {
 public:
-    WindowGame() : window(x.waitForWindow(title, milliseconds(30'000))) {  // Wine may take seconds
+    WindowGame() {
         if (window != 0) {
             x.focus(window);
         }
     }
     // Under Wine the process started is the launcher that waits for the game: ending it would
-    // leave the game running. Ending the prefix's server ends them all, while their display is up.
+    // leave the game running. Ending the prefix's server ends them all.
     ~WindowGame() override {
         if (wineGame != nullptr) {
             [[maybe_unused]] const int status = std::system(ASTEROIDS_WINE " wineserver -k");
@@ -51,10 +43,12 @@ public:
     Image frame() override { return x.capture(window); }
     void key(const char* name, bool down) override { x.key(name, down); }
 
-    VirtualDisplay display;
-    XSession x{display.name()};
-    GameProcess process{gameCommand(), display.name()};
-    const Window window;
+    XSession x;
+    GameProcess process{wineGame == nullptr
+                            ? std::vector<std::string>{ASTEROIDS_EXECUTABLE}
+                            : std::vector<std::string>{ASTEROIDS_WINE, "start", "/wait", "/unix", wineGame}};
+    const Window window =
+        x.waitForWindow("Bexum Asteroids Game", milliseconds(30'000));  // Wine takes seconds
 };
 
 // Where the ship starts, in the window's pixels: (5, 20) on the 50 by 50 field.
@@ -88,8 +82,7 @@ double headingOf(const Image& frame) {
 }
 
 // Looks until `seen` holds, for up to `patience`. A look reads the whole frame and a frame comes
-// every 16.7 ms: looking more often would only take the cores from the game, whose pace the same
-// tests check.
+// every 16.7 ms: looking more often would only take the cores from the game.
 bool waitFor(const std::function<bool()>& seen, milliseconds patience = milliseconds(2'000)) {
     for (const auto deadline = Clock::now() + patience; !seen();) {
         if (Clock::now() > deadline) {
@@ -110,11 +103,11 @@ void expectInPlay(const Image& frame, const char* after) {
 class Program : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (onPage) {
+        if (std::getenv("ASTEROIDS_PAGE") != nullptr) {
             game = std::make_unique<PageSession>();
         } else {
             auto desktop = std::make_unique<WindowGame>();
-            ASSERT_NE(desktop->window, 0U) << "no window titled \"" << title << "\" within 30 s";
+            ASSERT_NE(desktop->window, 0U) << "no game window within 30 s";
             window = desktop.get();
             game = std::move(desktop);
         }
@@ -155,10 +148,9 @@ TEST_F(Program, TurnsFiresThrustsAndEndsInGameOver) {
 
     // The shot flies from the ship along its heading, 1.5 units a step for 0.4 s: 24 steps at 60 a
     // second, 36 units. One that outlived its 0.4 s, or a second one fired by a repeat of the held
-    // key, would start again at the ship or fly on off the field. How many looks catch it in flight
-    // depends on how fast the frames come (a browser takes some 100 ms to hand one over).
-    // One that hits an asteroid in its first steps may show in no look: then the count falls.
-    const Rect digit{184, 6, 200, 30};
+    // key, would start again at the ship or fly on off the field. How many looks catch it depends
+    // on how fast the frames come (a browser takes up to 100 ms to hand one over); one that hits an
+    // asteroid in its first steps may show in none, and then the count falls.
     const Image before = frame();
     const double heading = headingOf(before) * std::numbers::pi / 180;
     const auto pressed = Clock::now();
@@ -168,13 +160,12 @@ TEST_F(Program, TurnsFiresThrustsAndEndsInGameOver) {
     while (Clock::now() - pressed < milliseconds(1'200)) {
         const Image now = frame();
         if (const auto shot = findShot(now)) {
-            const double along = (shot->centreX - startX) / 14.4 * std::cos(heading) +
-                                 (startY - shot->centreY) / 12.8 * std::sin(heading);
-            const double across = (shot->centreX - startX) / 14.4 * std::sin(heading) -
-                                  (startY - shot->centreY) / 12.8 * std::cos(heading);
+            const double dx = (shot->centreX - startX) / 14.4, dy = (startY - shot->centreY) / 12.8;
+            const double along = dx * std::cos(heading) + dy * std::sin(heading);
             EXPECT_GE(along, farthest - 0.1) << "the shot moves away from the ship";
             // The heading read off the nose's pixels may be some 3 degrees out.
-            EXPECT_LT(std::abs(across), 0.5 + 0.1 * along) << "along the heading";
+            EXPECT_LT(std::abs(dx * std::sin(heading) - dy * std::cos(heading)), 0.5 + 0.1 * along)
+                << "along the heading";
             farthest = std::max(farthest, along);
             if (++sightings == 1) {
                 expectInPlay(now, "the shot");
@@ -183,6 +174,7 @@ TEST_F(Program, TurnsFiresThrustsAndEndsInGameOver) {
     }
     key("space", false);
     const Image after = frame();
+    const Rect digit{184, 6, 200, 30};
     int changed = 0;
     after.forEach(digit, [&](int px, int py) { changed += after.at(px, py) == before.at(px, py) ? 0 : 1; });
     EXPECT_TRUE(sightings >= 1 || changed > 0) << "the shot in flight, or the count lowered by a hit at once";
@@ -190,16 +182,15 @@ TEST_F(Program, TurnsFiresThrustsAndEndsInGameOver) {
     EXPECT_FALSE(findShot(after)) << "a shot 1.2 s after Space was pressed";
     expectInPlay(after, "the shot's end");
 
-    // The flame stands for thrust, whose effect on the ship the rules' replays check.
+    // The flame stands for thrust, whose effect on the ship the rules' replays check. A second's
+    // thrust sends the ship round the field, a unit a step, until an asteroid drifting across its
+    // way strikes it: in seconds.
     key("Up", true);
     EXPECT_TRUE(waitFor([&] { return look(frame()).red > 5; })) << "the flame while thrust is held";
     expectInPlay(frame(), "thrust");
     std::this_thread::sleep_for(milliseconds(1'000));
     key("Up", false);
     EXPECT_TRUE(waitFor([&] { return look(frame()).red == 0; })) << "no flame once released";
-
-    // Round and round the field, a unit a step, until an asteroid drifting across the ship's way
-    // strikes it: in seconds.
     Sight over;
     EXPECT_TRUE(waitFor([&] { return (over = look(frame())).gameOverLetters >= 6; }, milliseconds(60'000)))
         << "\"GAME OVER\" within a minute";
@@ -208,21 +199,21 @@ TEST_F(Program, TurnsFiresThrustsAndEndsInGameOver) {
     EXPECT_GE(over.asteroids, 1) << "the asteroids left drift on behind the words";
 }
 
+// Windows puts the frame's outer corner at the top left, and the drawing inside its border and
+// title bar. A frame a step: the median interval by the server's clock stays near 16.7 ms on a
+// loaded machine, where a late step is followed by an early one on the game's even grid; 30 or 90
+// steps a second give 33 or 11 ms.
 TEST_F(Program, OpensItsWindowAtTheTopLeftStepsSixtyTimesASecondAndEndsCleanlyWhenClosed) {
     XSession& x = window->x;
     const Rect at = x.geometry(window->window);
-    EXPECT_EQ(at.right - at.left, 720);
-    EXPECT_EQ(at.bottom - at.top, 640);
-    // Windows puts the frame's outer corner there, and the drawing inside its border and title bar.
+    EXPECT_TRUE(at.right - at.left == 720 && at.bottom - at.top == 640)
+        << at.right - at.left << " by " << at.bottom - at.top;
     EXPECT_TRUE(at.left >= 0 && at.top >= 0 && at.left <= (wineGame ? 16 : 0) &&
                 at.top <= (wineGame ? 48 : 0))
         << at.left << ", " << at.top;
     EXPECT_GT(frame().count(isField), 720 * 640 * 9 / 10);
     EXPECT_TRUE(waitFor([&] { return x.shownWindows().size() == 1; }))
         << "another window shows, such as a console left open";
-    // A frame a step. The median interval by the server's clock stays near 16.7 ms on a loaded
-    // machine, where a late step is followed by an early one on the game's even grid; 30 or 90
-    // steps a second give 33 or 11 ms.
     FrameWatch frames(x, window->window);
     for (const auto until = Clock::now() + milliseconds(1'500); Clock::now() < until;) {
         frames.waitForFrame(milliseconds(100));
@@ -231,9 +222,10 @@ TEST_F(Program, OpensItsWindowAtTheTopLeftStepsSixtyTimesASecondAndEndsCleanlyWh
     std::vector<Time> intervals(frames.times.size() - 1);
     std::transform(frames.times.begin() + 1, frames.times.end(), frames.times.begin(), intervals.begin(),
                    std::minus<>());
-    const auto median = intervals.begin() + static_cast<std::ptrdiff_t>(intervals.size() / 2);
-    std::nth_element(intervals.begin(), median, intervals.end());
-    EXPECT_TRUE(*median >= 13 && *median <= 24) << "median frame interval " << *median << " ms";
+    std::nth_element(intervals.begin(), intervals.begin() + static_cast<std::ptrdiff_t>(intervals.size() / 2),
+                     intervals.end());
+    const Time median = intervals[intervals.size() / 2];
+    EXPECT_TRUE(median >= 13 && median <= 24) << "median frame interval " << median << " ms";
     x.requestClose(window->window);
     EXPECT_EQ(window->process.waitForExit(milliseconds(10'000)), 0)
         << "closing the window ends the game cleanly";
@@ -241,12 +233,11 @@ TEST_F(Program, OpensItsWindowAtTheTopLeftStepsSixtyTimesASecondAndEndsCleanlyWh
 
 // Storms of real key presses, each held up to 3 s or to the end, for ASTEROIDS_SOAK_SECONDS (30 by
 // default; `make soak`: ten minutes). The game must not end, go a second without a frame (far beyond
-// any scheduler's delay), or grow its resident memory by 2 MiB between the lowest readings of the first
-// and last stretch after a warm-up (Mesa compiles code for each new kind of thing drawn); and it must
-// end cleanly.
+// any scheduler's delay), or grow its resident memory by 2 MiB between the lowest readings of the
+// first and last stretch after a warm-up (Mesa compiles code for each new kind of thing drawn); and
+// it must end cleanly.
 TEST_F(Program, ComesThroughStormsOfKeys) {
     XSession& x = window->x;
-    GameProcess& process = window->process;
     const char* const given = std::getenv("ASTEROIDS_SOAK_SECONDS");
     const auto length = std::chrono::seconds(given != nullptr ? std::atoi(given) : 30);
     const auto warmUp =
@@ -276,10 +267,10 @@ TEST_F(Program, ComesThroughStormsOfKeys) {
         // A pass held up for long means the soak itself was, not the game.
         watchingSince = now - lastPass > milliseconds(250) ? now : watchingSince;
         lastPass = now;
-        ASSERT_FALSE(process.waitForExit(milliseconds(0))) << "the game ended by itself";
+        ASSERT_FALSE(window->process.waitForExit(milliseconds(0))) << "the game ended by itself";
         ASSERT_LT(now - std::max(frames.lastSeen, watchingSince), milliseconds(1'000))
             << "no frame for a second";
-        std::ifstream status("/proc/" + std::to_string(process.pid()) + "/status");
+        std::ifstream status("/proc/" + std::to_string(window->process.pid()) + "/status");
         std::int64_t kib = 0;
         for (std::string field; status >> field && field != "VmRSS:";) {
         }
@@ -294,11 +285,9 @@ TEST_F(Program, ComesThroughStormsOfKeys) {
         "soak: %zu frames in %lld s; resident memory %lld KiB after the warm-up, %lld KiB at the end\n",
         frames.times.size(), static_cast<long long>(length.count()), static_cast<long long>(firstFloor),
         static_cast<long long>(lastFloor));
-#if !defined(__SANITIZE_ADDRESS__)  // which holds freed memory back in quarantine
     EXPECT_LE(lastFloor - firstFloor, 2048) << "KiB of resident memory grown";
-#endif
     x.requestClose(window->window);
-    EXPECT_EQ(process.waitForExit(milliseconds(10'000)), 0);
+    EXPECT_EQ(window->process.waitForExit(milliseconds(10'000)), 0);
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #pragma once
 
-// What the display tests and the benchmark share: a private X server; a client of it that finds
-// windows, presses real keys (XTest), reads pixels back and counts the frames a window shows
-// (DAMAGE); and the game as a process of its own on it.
+// What the display tests and the benchmark share, on the X server that DISPLAY names (xvfb-run
+// starts one for each run): a client of it that finds windows, presses real keys (XTest), reads
+// pixels back and counts the frames a window shows (DAMAGE); the game as a process of its own; and
+// what a player makes out in a frame.
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -10,7 +11,6 @@
 #include <X11/extensions/Xdamage.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -78,6 +78,19 @@ struct Image {
         double sum = 0;
         forEach(area, [&](int x, int y) { sum += std::max(0, at(x, y).r - 26) / (255.0 - 26); });
         return sum;
+    }
+    // Each CSS pixel of a page's canvas of `ratio` device pixels to a CSS pixel, as their mean.
+    Image cssPixels(int ratio) const {
+        Image css{width / ratio, height / ratio, {}};
+        css.pixels.resize(static_cast<std::size_t>(css.width) * static_cast<std::size_t>(css.height));
+        css.forEach({0, 0, css.width, css.height}, [&](int cx, int cy) {
+            int r = 0, g = 0, b = 0;
+            forEach({cx * ratio, cy * ratio, (cx + 1) * ratio, (cy + 1) * ratio},
+                    [&](int dx, int dy) { r += at(dx, dy).r, g += at(dx, dy).g, b += at(dx, dy).b; });
+            const auto mean = [&](int sum) { return static_cast<std::uint8_t>(sum / (ratio * ratio)); };
+            css.pixels[css.indexOf(cx, cy)] = {mean(r), mean(g), mean(b)};
+        });
+        return css;
     }
     // The patches of matching pixels in an area, each pixel with its eight neighbours.
     std::vector<Blob> blobs(const std::function<bool(Rgb)>& matches, Rect area) const {
@@ -150,53 +163,13 @@ public:
     virtual void key(const char* keysymName, bool down) = 0;
 };
 
-// Xvfb, 1280x1024, 24-bit, on a display number it picks itself, so that tests never collide with
-// each other or with a desktop. It ends with the object, or with the process that started it.
-class VirtualDisplay {
-public:
-    VirtualDisplay() {
-        int ready[2];
-        if (pipe(ready) != 0 || (server_ = fork()) < 0) {
-            throw std::runtime_error("cannot start Xvfb");
-        }
-        if (server_ == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGTERM);  // a test that Xlib ends on an X error takes it along
-            const std::string command = "exec Xvfb -displayfd " + std::to_string(ready[1]) +
-                                        " -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1";
-            execlp("sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(ready[1]);
-        // Its number, once it takes connections; a server that has said nothing in 30 s never will.
-        pollfd said{ready[0], POLLIN, 0};
-        name_.push_back(':');
-        for (char c = 0; poll(&said, 1, 30'000) == 1 && read(ready[0], &c, 1) == 1 && c != '\n';) {
-            name_ += c;
-        }
-        close(ready[0]);
-        if (name_ == ":") {
-            throw std::runtime_error("Xvfb did not start within 30 s: is the xvfb package installed?");
-        }
-    }
-    ~VirtualDisplay() {
-        kill(server_, SIGTERM);
-        waitpid(server_, nullptr, 0);
-    }
-    VirtualDisplay(const VirtualDisplay&) = delete;
-    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
-    const std::string& name() const { return name_; }  // as for DISPLAY: ":N"
-
-private:
-    pid_t server_ = -1;
-    std::string name_;
-};
-
 class XSession {
 public:
-    explicit XSession(const std::string& displayName) : display_(XOpenDisplay(displayName.c_str())) {
+    // The display DISPLAY names, or `name`.
+    explicit XSession(const char* name = nullptr) : display_(XOpenDisplay(name)) {
         int event = 0, error = 0, major = 0, minor = 0;
         if (display_ == nullptr || !XTestQueryExtension(display_, &event, &error, &major, &minor)) {
-            throw std::runtime_error("cannot open X display " + displayName + " with XTest");
+            throw std::runtime_error("cannot open the X display with XTest: run under xvfb-run");
         }
         // A window can go between listing it and looking at it, as a console window does when its
         // program leaves it: then it is simply not there.
@@ -333,15 +306,14 @@ private:
     int eventBase_ = 0;
 };
 
-// The game as its own process on a display: a program and its arguments, such as
-// {"scripts/wine", "asteroids.exe"}. Killed with the object if it is still running.
+// The game as its own process: a program and its arguments, such as {"scripts/wine", "asteroids.exe"}.
+// Killed with the object if it is still running.
 class GameProcess {
 public:
-    GameProcess(std::vector<std::string> command, const std::string& displayName) {
+    explicit GameProcess(std::vector<std::string> command) {
         std::vector<char*> argv(command.size() + 1);
         std::transform(command.begin(), command.end(), argv.begin(), [](std::string& a) { return a.data(); });
         if ((pid_ = fork()) == 0) {
-            setenv("DISPLAY", displayName.c_str(), 1);
             execv(argv[0], argv.data());
             _exit(127);
         }

@@ -1,14 +1,17 @@
 #pragma once
 
 // The game's page in a browser engine, driven by page_driver.mjs: real key events, the canvas's own
-// pixels as an Image like a window's, and any question put to the page in JavaScript. The engine is
+// pixels as an Image like a window's, and questions put to the page in JavaScript. The engine is
 // ASTEROIDS_BROWSER's (chromium, firefox or webkit; Chromium by default), the page ASTEROIDS_PAGE's
 // folder. Whatever the page reported (console errors, uncaught errors, WebGL errors from any draw)
 // fails the test when the session ends.
 
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 
 #include <cstdio>
+#include <cstring>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -17,6 +20,16 @@
 inline std::string browserEngine() {
     const char* engine = std::getenv("ASTEROIDS_BROWSER");
     return engine != nullptr ? engine : "chromium";
+}
+
+// The numbers of a JSON array of numbers.
+inline std::vector<double> numbers(const std::string& json) {
+    std::vector<double> found;
+    std::istringstream in(json.substr(1));
+    for (double n = 0; in >> n; in.ignore(1)) {
+        found.push_back(n);
+    }
+    return found;
 }
 
 class PageSession : public Game {
@@ -31,8 +44,7 @@ public:
             prctl(PR_SET_PDEATHSIG, SIGTERM);
             dup2(toDriver[0], 0);
             dup2(fromDriver[1], 1);
-            close(toDriver[1]);
-            close(fromDriver[0]);
+            close(toDriver[1]);  // or the driver's input never ends
             const std::string command = "exec node " ASTEROIDS_PAGE_DRIVER " '" +
                                         std::string(std::getenv("ASTEROIDS_PAGE")) + "' " + browserEngine() +
                                         " " + options;
@@ -46,8 +58,8 @@ public:
     }
     ~PageSession() override {
         try {
-            const std::string problems = js("return testHooks.problems");
-            EXPECT_EQ(problems, "[]") << "what the page reported in " << browserEngine();
+            EXPECT_EQ(js("return testHooks.problems"), "[]")
+                << "what the page reported in " << browserEngine();
         } catch (const std::exception& e) {
             ADD_FAILURE() << e.what();
         }
@@ -59,16 +71,25 @@ public:
     PageSession& operator=(const PageSession&) = delete;
 
     void key(const char* name, bool down) override {
-        ask(std::string("key ") + name + (down ? " down" : " up"), "key");
+        command(std::string("key ") + name + (down ? " down" : " up"));
     }
-
-    // The next frame the game draws.
-    Image frame() override { return readFrame(ask("frame", "frame ")); }
-    // On the fake clock: the frame drawn once the clock is moved on to `ms`, a JavaScript number.
-    Image frameAt(const std::string& ms) { return readFrame(ask("frame " + ms, "frame ")); }
-
-    // The JSON of what an async function's body, run in the page, returns.
-    std::string js(const std::string& body) { return ask("js " + body, "js "); }
+    // The next frame the game draws; on the fake clock, the one drawn once the clock is moved on to
+    // `ms`, a JavaScript number.
+    Image frame() override { return frameAt(""); }
+    Image frameAt(const std::string& ms) {
+        Image image{};
+        std::sscanf(ask("frame " + ms, "frame ").c_str(), "%d %d", &image.width, &image.height);
+        image.pixels.resize(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
+        if (std::fread(image.pixels.data(), sizeof(Rgb), image.pixels.size(), out_) != image.pixels.size()) {
+            throw std::runtime_error("the page's driver sent a short frame");
+        }
+        return image;
+    }
+    // The JSON of what an async function's body, run in the page, returns. (The driver reads a line.)
+    std::string js(std::string body) {
+        std::replace(body.begin(), body.end(), '\n', ' ');
+        return ask("js " + body, "js ");
+    }
     // The JSON of a DevTools protocol command's result (Chromium).
     std::string devTools(const std::string& method, const std::string& json) {
         return ask("devtools " + method + " " + json, "js ");
@@ -77,15 +98,6 @@ public:
     void command(const std::string& line) { ask(line, line.substr(0, line.find(' '))); }
 
 private:
-    Image readFrame(const std::string& size) {
-        Image image{};
-        std::sscanf(size.c_str(), "%d %d", &image.width, &image.height);
-        image.pixels.resize(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
-        if (std::fread(image.pixels.data(), sizeof(Rgb), image.pixels.size(), out_) != image.pixels.size()) {
-            throw std::runtime_error("the page's driver sent a short frame");
-        }
-        return image;
-    }
     std::string ask(const std::string& command, const std::string& answer) {
         std::fprintf(in_, "%s\n", command.c_str());
         std::fflush(in_);
@@ -93,8 +105,7 @@ private:
         if (std::fgets(line, sizeof line, out_) == nullptr) {
             throw std::runtime_error("the page's driver ended, asked: " + command);
         }
-        std::string reply(line);
-        reply.erase(reply.find_last_not_of('\n') + 1);
+        std::string reply(line, std::strcspn(line, "\n"));
         if (reply.rfind(answer, 0) != 0) {
             throw std::runtime_error("asked the page in " + browserEngine() + ": " + command.substr(0, 80) +
                                      ": " + reply);

@@ -38,7 +38,7 @@ await started();
 const commands = {
   key: async ([name, state]) => page.key(name, state === 'down'),
   frame: async (words) => {
-    const { width: w, height: h, runs } = await page.run(words.length > 0
+    const { width: w, height: h, runs } = await page.run(words[0]
       ? `testHooks.advanceTo(${Number(words[0])}); return testHooks.capture();` : 'return await testHooks.nextFrame();');
     const rgb = Buffer.alloc(w * h * 3);
     for (let i = 0, at = 0; i < runs.length; i += 2) {
