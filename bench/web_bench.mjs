@@ -112,8 +112,8 @@ async function loads(url) {
   const page = await openPage('chromium', url);
   const names = await page.run("return performance.getEntriesByType('resource').map((e) => new URL(e.name).pathname)");
   await page.close();
-  return ['index.html', ...names.filter((name) => name !== '/test-hooks.js').map((name) => path.basename(name))]
-    .map(sizeOf);
+  const files = new Set(names.filter((name) => name !== '/test-hooks.js').map((name) => path.basename(name)));
+  return ['index.html', ...files].map(sizeOf);
 }
 function sizeOf(name) {
   const body = readFileSync(path.join(pageDir, name));

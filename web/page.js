@@ -69,8 +69,9 @@
   document.addEventListener('visibilitychange', () => document.hidden && liftAll());
   if (touch) document.addEventListener('contextmenu', (event) => event.preventDefault());
 
-  // Every file of the page kept for playing offline (sw.js); without it, the page plays online.
-  navigator.serviceWorker?.register('sw.js').catch(() => {});
+  // Every file of the page kept for playing offline (sw.js), once the page has loaded, so that
+  // keeping them does not hold the game back; without it, the page plays online.
+  window.addEventListener('load', () => navigator.serviceWorker?.register('sw.js').catch(() => {}));
 
   if (document.createElement('canvas').getContext('webgl') === null) {
     say('This browser cannot show the game: it needs WebGL, which is turned off or not available here.');

@@ -115,6 +115,7 @@ async function webkitPage(url, o) {
   }
   const port = 20000 + Math.floor(Math.random() * 20000);
   const driver = spawn('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore' });
+  process.on('exit', () => driver.kill());  // and with it MiniBrowser, however this process ends
   const call = async (method, where, body) => {
     const response = await fetch(`http://127.0.0.1:${port}${where}`, {
       method, headers: { 'Content-Type': 'application/json' }, body: body && JSON.stringify(body) });

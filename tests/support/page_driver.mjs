@@ -17,6 +17,8 @@
 import { createInterface } from 'node:readline';
 import { open, serve, until } from './browser.mjs';
 
+// Ended by its test (page.h), it closes the browsers it started as on any other end.
+process.on('SIGTERM', () => process.exit(1));
 const [dir, engine, ...rest] = process.argv.slice(2);
 const option = (name) => rest.includes(name);
 const valueOf = (name, fallback) => (option(name) ? rest[rest.indexOf(name) + 1] : fallback);
