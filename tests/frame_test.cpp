@@ -108,7 +108,8 @@ protected:
     // The window on the X server's second screen: a browser the tests open takes the first.
     static void SetUpTestSuite() {
         std::string name = "frame_tests", option = "-display",
-                    screen = std::string(std::getenv("DISPLAY")) + ".1";
+                    screen =
+                        std::string(std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "") + ".1";
         int argc = 3;
         char* argv[] = {name.data(), option.data(), screen.data(), nullptr};
         createWorld(world);  // the window may be drawn as soon as it shows
@@ -170,6 +171,7 @@ protected:
         const Image text = gameOver(w) ? words({{20, 25, "GAME OVER"}})
                                        : words({{1, 48, "Asteroids remaining: "}, {13, 48, digit.c_str()}});
         const Rect line = gameOver(w) ? gameOverLine : statusLine;
+        EXPECT_GT(text.count(isWhite, line), 300) << "GLUT's words, to compare with";
         EXPECT_EQ(unlike(frame, text, line, asteroids), 0) << "pixels unlike GLUT's words";
         accountFor(line);
         if (!gameOver(w)) {

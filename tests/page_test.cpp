@@ -126,8 +126,13 @@ TEST(Page, PlaysWithFingersOnTheTouchButtons) {
         phone.devTools("Input.dispatchTouchEvent",
                        std::string("{\"type\":\"") + type + "\",\"touchPoints\":[" + points + "]}");
     };
+    // The frame once the page's clock has moved on, which shows the status line.
     double ms = 0;
-    const auto later = [&](double by) { return phone.frameAt(std::to_string(ms += by)); };
+    const auto later = [&](double by) {
+        const Image frame = phone.frameAt(std::to_string(ms += by));
+        EXPECT_GE(look(frame.cssPixels(3)).statusLetters, 12) << "the status line";
+        return frame;
+    };
 
     touch("touchStart", {{1, left}, {2, thrust}, {3, fire}});
     EXPECT_EQ(given(), "[100,101,32]") << "three fingers down on turn left, thrust and fire";
