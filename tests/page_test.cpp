@@ -129,7 +129,7 @@ TEST(Page, PlaysWithFingersOnTheTouchButtons) {
     // The frame once the page's clock has moved on, which shows the status line.
     double ms = 0;
     const auto later = [&](double by) {
-        const Image frame = phone.frameAt(std::to_string(ms += by));
+        Image frame = phone.frameAt(std::to_string(ms += by));
         EXPECT_GE(look(frame.cssPixels(3)).statusLetters, 12) << "the status line";
         return frame;
     };
