@@ -18,7 +18,8 @@
 // times a second) and not at all while the page is hidden. So the world steps on the same grid of
 // sixtieths of a second as on the desktop, and a callback runs every step that has come due since
 // the last one, each at its own time: a page shown again after an hour hidden is where an hour of
-// play would have put it. What Emscripten's GLUT lacks, and the game uses, is supplied here.
+// play would have put it. What Emscripten's GLUT lacks of the window and its loop is supplied here,
+// and of the drawing in web_text.cpp.
 
 namespace {
 
@@ -123,8 +124,10 @@ EM_JS(int, createCanvasContext, (), {
         const width = Math.round(css.width * ratio);
         const height = Math.round(css.height * ratio);
         if (width > 0 && height > 0) {
-            canvas.width = width;
-            canvas.height = height;
+            if (width !== canvas.width || height !== canvas.height) {
+                canvas.width = width;  // which clears it
+                canvas.height = height;
+            }
             _canvasResized(width, height, width / css.width);
         }
     };
