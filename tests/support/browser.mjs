@@ -16,7 +16,7 @@ import puppeteer from 'puppeteer-core';
 
 const hooksFile = new URL('page_hooks.js', import.meta.url);
 const types = {
-  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css', '.json': 'application/json',
+  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
   '.webmanifest': 'application/manifest+json', '.wasm': 'application/wasm', '.svg': 'image/svg+xml',
   '.png': 'image/png', '.txt': 'text/plain; charset=utf-8',
 };
@@ -34,7 +34,7 @@ export async function serve(dir) {
       if (file !== hooksFile.pathname && !file?.startsWith(host.root + path.sep)) throw new Error('not served');
       let body = await readFile(file);
       if (file.endsWith('.html')) body = String(body).replace('<head>', '<head>\n<script src="test-hooks.js"></script>');
-      response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream', Connection: 'close' });
+      response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
       response.end(body);
     } catch {
       response.writeHead(404).end();
@@ -53,16 +53,14 @@ export async function until(page, expression, ms, what) {
 }
 
 // What a key is called by each protocol, from X's names.
-const keyNames = { Left: 'ArrowLeft', Right: 'ArrowRight', Up: 'ArrowUp', Down: 'ArrowDown', space: ' ', Escape: 'Escape',
-  Shift: 'Shift', Control: 'Control' };
-const webDriverKeys = { ArrowLeft: '\uE012', ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015', Escape: '\uE00C',
-  Shift: '\uE008', Control: '\uE009' };
+const keyNames = { Left: 'ArrowLeft', Right: 'ArrowRight', Up: 'ArrowUp', Down: 'ArrowDown', space: ' ' };
+const webDriverKeys = { ArrowLeft: '\uE012', ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015' };
 
 // Chromium: WebGL from SwiftShader, asked for by name, as the machine has no GPU; the background
-// services it would otherwise reach for are off, as the network is closed; gc() for weighing memory.
+// services it would otherwise reach for are off, as the network is closed.
 const chromiumFlags = ['--no-sandbox', '--disable-gpu', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
   '--disable-quic', '--no-first-run', '--disable-background-networking', '--disable-component-update',
-  '--disable-sync', '--js-flags=--expose-gc'];
+  '--disable-sync'];
 
 const launchers = {
   chromium: (o) => puppeteer.launch({ executablePath: '/usr/bin/chromium', headless: true, args: [...chromiumFlags,
@@ -71,7 +69,7 @@ const launchers = {
   // WebGL on Mesa's llvmpipe, which Firefox would otherwise turn down as too slow.
   firefox: (o) => puppeteer.launch({ browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: false,
     extraPrefsFirefox: { 'webgl.force-enabled': true, 'webgl.disable-fail-if-major-performance-caveat': true,
-      'webgl.disabled': Boolean(o.noWebgl), ...(o.fastCallbacks ? { 'layout.frame_rate': 240 } : {}) } }),
+      'webgl.disabled': Boolean(o.noWebgl) } }),
 };
 
 async function puppeteerPage(engine, url, o) {
@@ -167,7 +165,7 @@ async function webkitPage(url, o) {
 
 // The page at `url` in a new browser of the engine, its viewport `width` by `height` CSS pixels with
 // `ratio` device pixels to one, once it has loaded. `fastCallbacks`: animation frames as often as
-// the browser can give them; `noWebgl`: a browser without WebGL; `touch`: a phone's or tablet's
+// Chromium can give them; `noWebgl`: a browser without WebGL; `touch`: a phone's or tablet's
 // touch screen (Chromium alone). A key held down repeats every 33 ms, as a keyboard does, unless
 // `repeat` is false. Besides: resize(width, height), reload(), and in Chromium reopen(), hide(),
 // show() and devTools(method, params).

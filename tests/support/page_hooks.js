@@ -13,9 +13,9 @@
 //                                 each move runs the animation frames due
 //   #touch                        the page takes itself to be on a touch screen, in an engine
 //                                 that cannot be made to emulate one
-// Flags after the address's #, comma-separated, choose: #fake-clock,touch.
+// The flags come after the address's #, comma-separated: #fake-clock,touch.
 (() => {
-  const hooks = (window.testHooks = { draws: 0, callbacks: 0, keys: 0, problems: [], keyToFrame: [] });
+  const hooks = (window.testHooks = { draws: 0, callbacks: 0, problems: [], keyToFrame: [] });
   const flags = new Set(location.hash.slice(1).split(','));
   if (flags.has('touch')) Object.defineProperty(Navigator.prototype, 'maxTouchPoints', { get: () => 5 });
   // Each problem once: a fault in the drawing repeats in every frame.
@@ -33,10 +33,7 @@
 
   // A key's time, for the benchmark's key to frame; this capture-phase listener is the first to see it.
   let keyAt = null;
-  window.addEventListener('keydown', (event) => {
-    hooks.keys += 1;
-    keyAt ??= event.timeStamp;
-  }, true);
+  window.addEventListener('keydown', (event) => (keyAt ??= event.timeStamp), true);
 
   let gl = null;
   let waiting = [];
