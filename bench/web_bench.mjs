@@ -126,7 +126,7 @@ function sizeOf(name) {
 // trip to the browser included (the first row).
 async function catchUp(url) {
   const page = await open('chromium', url.replace('#unchecked', '#fake-clock'));
-  await until(page, 'window.Module?.calledRun', 30000, 'the game to start');
+  await until(page, 'Boolean(window.Module?.pressGameKey)', 30000, 'the game to start');
   const took = {};
   let now = 1000;
   await page.run(`testHooks.advanceTo(${now})`);

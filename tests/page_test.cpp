@@ -85,12 +85,13 @@ TEST(Page, FitsTheFieldToEveryScreenWithTheTouchButtonsBesideIt) {
     }
 }
 
-// The shots in a frame of the page, below the status line: white patches at most 5 CSS pixels across.
-int shotsIn(const Image& css) {
-    const auto found = css.blobs(isDrawn, {0, 30, css.width, css.height});
+// The shots in a frame of the page as the window shows it, below the status line: white patches at
+// most 5 pixels across.
+int shotsIn(const Image& frame) {
+    const auto found = frame.blobs(isDrawn, {0, 30, frame.width, frame.height});
     return static_cast<int>(std::count_if(found.begin(), found.end(), [&](const Blob& b) {
         return b.bounds.right - b.bounds.left <= 5 && b.bounds.bottom - b.bounds.top <= 5 &&
-               css.count([](Rgb p) { return p.r > 150 && p.g > 150; }, b.bounds) > 0;
+               frame.count([](Rgb p) { return p.r > 150 && p.g > 150; }, b.bounds) > 0;
     }));
 }
 
@@ -104,10 +105,9 @@ TEST(Page, PlaysWithFingersOnTheTouchButtons) {
     }
     PageSession phone("--touch --viewport 390x844 --ratio 3 --fake-clock");
     // Each key the game is given, pressed (its code) or let go (less its code), since the last look.
-    // (Emscripten's export puts the WebAssembly function in its own place at its first call.)
     phone.js(
-        "Module._pressGameKey(0, 0); window.given = []; const press = Module._pressGameKey;"
-        " Module._pressGameKey = (key, down) => { given.push(down ? key : -key); press(key, down); }");
+        "window.given = []; const press = Module.pressGameKey;"
+        " Module.pressGameKey = (key, down) => { given.push(down ? key : -key); press(key, down); }");
     const auto given = [&] { return phone.js("return given.splice(0)"); };
     const std::vector<double> xy =
         numbers(phone.js("return ['Turn left', 'Turn right', 'Thrust', 'Fire'].flatMap((name) => { const r = "
@@ -130,7 +130,7 @@ TEST(Page, PlaysWithFingersOnTheTouchButtons) {
     double ms = 0;
     const auto later = [&](double by) {
         Image frame = phone.frameAt(std::to_string(ms += by));
-        EXPECT_GE(look(frame.cssPixels(3)).statusLetters, 12) << "the status line";
+        EXPECT_GE(look(frame.resampled(720, 640)).statusLetters, 12) << "the status line";
         return frame;
     };
 
@@ -138,8 +138,8 @@ TEST(Page, PlaysWithFingersOnTheTouchButtons) {
     EXPECT_EQ(given(), "[100,101,32]") << "three fingers down on turn left, thrust and fire";
     const Image frame = later(200);
     EXPECT_GT(look(frame).red, 5) << "the flame";
-    EXPECT_EQ(shotsIn(frame.cssPixels(3)), 1) << "the shot";
-    EXPECT_EQ(shotsIn(later(800).cssPixels(3)), 0) << "a shot after the first one's 0.4 s, fire held";
+    EXPECT_EQ(shotsIn(frame.resampled(720, 640)), 1) << "the shot";
+    EXPECT_EQ(shotsIn(later(800).resampled(720, 640)), 0) << "a shot after the first one's 0.4 s, fire held";
     for (const auto& [type, fingers, expected] :
          std::initializer_list<std::tuple<const char*, std::vector<std::pair<int, Place>>, const char*>>{
              {"touchEnd", {{2, thrust}}, "[-101]"},      // the thrust finger lifted, the others held

@@ -47,7 +47,7 @@
   const held = () => new Set(fingers.values());
   const press = (key, down) => {
     document.querySelector(`[data-key="${key}"]`).classList.toggle('held', down);
-    window.Module?._pressGameKey?.(Number(key), down ? 1 : 0);
+    window.Module?.pressGameKey?.(Number(key), down ? 1 : 0);
   };
   const change = (update) => {
     const before = held();
@@ -81,14 +81,15 @@
   // come back with the game's drawing state in it.
   canvas.addEventListener('webglcontextlost', () =>
     say('The browser took the game\'s graphics away; reload the page to play again.'));
-  window.Module = {
-    canvas,
-    onAbort: () => say('The game could not start; reload the page to try again.'),
-    // Emscripten's OpenGL emulation announces itself at every start; anything else is worth a look.
-    printErr: (text) => text.startsWith('WARNING: using emscripten GL') || console.error(text),
-  };
-  const game = document.createElement('script');
-  game.src = 'asteroids.js';
-  game.onerror = () => say('The game could not be loaded; reload the page to try again.');
-  document.body.appendChild(game);
+  // The game's WebAssembly, then its script, which starts it on them.
+  const notLoaded = () => say('The game could not be loaded; reload the page to try again.');
+  window.Module = { couldNotStart: () => say('The game could not start; reload the page to try again.') };
+  fetch('asteroids.wasm').then((response) => (response.ok ? response.arrayBuffer() : Promise.reject()))
+    .then((wasm) => {
+      Module.wasm = wasm;
+      const game = document.createElement('script');
+      game.src = 'asteroids.js';
+      game.onerror = notLoaded;
+      document.body.appendChild(game);
+    }, notLoaded);
 })();

@@ -2,6 +2,8 @@
 
 // The window system's callbacks: each hands its event to the game's rules on the one world.
 
+// Display: draws the world as it is and shows it. Changes nothing.
+void displayScene();
 // Idle: runs the update steps that are due on the platform's loop (desktop.cpp, platform_web.cpp)
 // and asks for a redraw.
 void updateWorld();

@@ -3,7 +3,7 @@
 #include "app/callbacks.h"
 #include "app/platform.h"
 #include "render/glut.h"
-#include "render/scene.h"
+#include "render/opengl.h"
 #include "world/world.h"
 
 void openGameWindow(int& argc, char** argv) {

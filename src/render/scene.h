@@ -1,8 +1,9 @@
 #pragma once
 
-// The display callback: draws one frame of the game's world and shows it. Changes nothing.
-void displayScene();
+struct Picture;
+struct World;
 
-// The 50 by 50 field's projection and the render state, once the window exists. No reshape
-// callback is needed: the square field stretches to fill the window at any size.
-void setUpRendering();
+// What a frame of the game shows, in the order it is drawn: while playing, the count of asteroids
+// left, the ship and the shot in flight; once the game is over, "GAME OVER"; and in both, every
+// asteroid that is left. Replaces what `picture` held.
+void describeScene(const World& w, Picture& picture);

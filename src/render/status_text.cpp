@@ -2,31 +2,26 @@
 
 #include <string_view>
 
-#include "render/glut.h"
+#include "render/picture.h"
 #include "world/world.h"
 
 namespace {
 
-// The digit's place is fixed; it does not follow the label's width.
-void drawText(int x, int y, std::string_view text) {
-    glPushMatrix();
-    glLoadIdentity();
-    glColor3f(1, 1, 1);
-    glRasterPos2i(x, y);
-    for (const char c : text) {
-        glutBitmapCharacter(GLUT_BITMAP_HELVETICA_18, c);
-    }
-    glPopMatrix();
+void drawText(Picture& picture, float x, float y, std::string_view text) {
+    picture.marks.push_back({Mark::Kind::text, white, {x, y}, 0, {}, text});
 }
 
 }  // namespace
 
-void drawRemainingLabel() { drawText(1, 48, "Asteroids remaining: "); }
+void drawRemainingLabel(Picture& picture) { drawText(picture, 1, 48, "Asteroids remaining: "); }
 
-void drawRemainingDigit(const World& w) {
+// The digit's place is fixed; it does not follow the label's width.
+void drawRemainingDigit(Picture& picture, const World& w) {
+    constexpr std::string_view digits = "0123456";
     const bool oneDigit = w.asteroidsRemaining >= 0 && w.asteroidsRemaining <= asteroidCount;
-    const char digit[] = {static_cast<char>('0' + w.asteroidsRemaining), '\0'};
-    drawText(13, 48, oneDigit ? std::string_view(digit) : std::string_view());
+    drawText(
+        picture, 13, 48,
+        oneDigit ? digits.substr(static_cast<std::size_t>(w.asteroidsRemaining), 1) : std::string_view());
 }
 
-void drawGameOver() { drawText(20, 25, "GAME OVER"); }
+void drawGameOver(Picture& picture) { drawText(picture, 20, 25, "GAME OVER"); }

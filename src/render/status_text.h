@@ -1,8 +1,9 @@
 #pragma once
 
+struct Picture;
 struct World;
 
-// The status text, in white bitmap letters, at fixed places on the field.
-void drawRemainingLabel();
-void drawRemainingDigit(const World& w);
-void drawGameOver();
+// The status text, in white letters at fixed places on the field.
+void drawRemainingLabel(Picture& picture);
+void drawRemainingDigit(Picture& picture, const World& w);
+void drawGameOver(Picture& picture);

@@ -3,7 +3,10 @@
 #include <cstdint>
 
 // The things on the field. Heading, velocity and spin are the world's, not the entities'; each
-// `draw` works from its arguments alone and is implemented with the rest of the drawing.
+// `draw` adds the entity's shape to a picture from its arguments alone, and is implemented with the
+// rest of the drawing (src/render).
+
+struct Picture;
 
 class Ship {
 public:
@@ -11,7 +14,7 @@ public:
     float x = 0;
     float y = 0;
 
-    void draw(float atX, float atY, float headingDegrees, bool thrust) const;
+    void draw(Picture& picture, float atX, float atY, float headingDegrees, bool thrust) const;
 };
 
 class Bullet {
@@ -23,7 +26,7 @@ public:
     float x = 0;
     float y = 0;
 
-    void draw(float atX, float atY) const;
+    void draw(Picture& picture, float atX, float atY) const;
 };
 
 class Asteroid {
@@ -38,5 +41,5 @@ public:
     // Draws its speed from `rand`, then one more number that it throws away.
     Asteroid();
 
-    void draw(float atX, float atY, float angleDegrees) const;
+    void draw(Picture& picture, float atX, float atY, float angleDegrees) const;
 };

@@ -1,7 +1,8 @@
 // The game's page in a browser engine, for the display tests (page.h): serves the page's folder,
 // opens it, and answers one command a line on standard input, one line each:
 //   key NAME down|up  a real key event, NAME as X names it (Left, space); a held key repeats, but
-//                     on the fake clock, where a keyboard's repeat has no time to come
+//                     on the fake clock, where a keyboard's repeat has no time to come; with
+//                     --touch-keys, a finger on the key's touch button, put down or lifted
 //   frame [MS]        the canvas's device pixels at the end of the next draw, or, on the fake
 //                     clock, once the clock is moved to MS: "frame WIDTH HEIGHT", then the RGB bytes
 //   js BODY           runs BODY, an async function's body, in the page; answers "js JSON" with its result
@@ -11,9 +12,10 @@
 //   hide, show        (Chromium) another tab brought to the front, or the page's again
 //   devtools METHOD JSON  (Chromium) a command of the DevTools protocol; answers "js JSON"
 // Each answers its name, or "error MESSAGE".
-//   node page_driver.mjs DIR ENGINE [--viewport WxH] [--ratio N] [--touch] [--no-webgl] [--fake-clock]
+//   node page_driver.mjs DIR ENGINE [--viewport WxH] [--ratio N] [--touch [--touch-keys]] [--no-webgl] [--fake-clock]
 // --touch: a touch screen, emulated in Chromium; Firefox and WebKit cannot be made to, and the page
-// is told it has one (page_hooks.js), for its layout.
+// is told it has one (page_hooks.js), for its layout. --touch-keys: keys are played with fingers
+// (Chromium).
 import { createInterface } from 'node:readline';
 import { open, serve, until } from './browser.mjs';
 
@@ -33,12 +35,21 @@ const page = await open(engine, `${host.origin}/index.html${flags.length > 0 ? `
   repeat: !fakeClock });
 // On the fake clock the game draws nothing until the clock moves.
 const started = () => until(page,
-  `(${fakeClock ? 'window.Module?.calledRun' : 'testHooks.draws > 0'}) || !document.querySelector('#message').hidden`,
+  `(${fakeClock ? 'Boolean(window.Module?.pressGameKey)' : 'testHooks.draws > 0'}) || !document.querySelector('#message').hidden`,
   20000, 'the game to start, or the page to say why it cannot');
 await started();
 
+// A finger on the touch button of a key, as X names it, put down or lifted.
+const buttons = { Left: 100, Up: 101, Right: 102, space: 32 };
+const finger = async (name, down) => {
+  const [x, y] = await page.run(`const r = document.querySelector('[data-key="${buttons[name]}"]')
+    .getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2];`);
+  await page.devTools('Input.dispatchTouchEvent', { type: down ? 'touchStart' : 'touchEnd',
+    touchPoints: [{ id: buttons[name], x, y }] });
+};
+
 const commands = {
-  key: async ([name, state]) => page.key(name, state === 'down'),
+  key: async ([name, state]) => (option('--touch-keys') ? finger : page.key)(name, state === 'down'),
   frame: async (words) => {
     const { width: w, height: h, runs } = await page.run(words[0]
       ? `testHooks.advanceTo(${Number(words[0])}); return testHooks.capture();` : 'return await testHooks.nextFrame();');
