@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -79,18 +80,33 @@ struct Image {
         forEach(area, [&](int x, int y) { sum += std::max(0, at(x, y).r - 26) / (255.0 - 26); });
         return sum;
     }
-    // Each CSS pixel of a page's canvas of `ratio` device pixels to a CSS pixel, as their mean.
-    Image cssPixels(int ratio) const {
-        Image css{width / ratio, height / ratio, {}};
-        css.pixels.resize(static_cast<std::size_t>(css.width) * static_cast<std::size_t>(css.height));
-        css.forEach({0, 0, css.width, css.height}, [&](int cx, int cy) {
-            int r = 0, g = 0, b = 0;
-            forEach({cx * ratio, cy * ratio, (cx + 1) * ratio, (cy + 1) * ratio},
-                    [&](int dx, int dy) { r += at(dx, dy).r, g += at(dx, dy).g, b += at(dx, dy).b; });
-            const auto mean = [&](int sum) { return static_cast<std::uint8_t>(sum / (ratio * ratio)); };
-            css.pixels[css.indexOf(cx, cy)] = {mean(r), mean(g), mean(b)};
-        });
-        return css;
+    // The frame as `w` by `h` pixels show it, each the mean of the pixels it covers, in whole or in
+    // part: a page's canvas of any size as the 720 by 640 window's frame.
+    Image resampled(int w, int h) const {
+        const double sx = static_cast<double>(width) / w, sy = static_cast<double>(height) / h;
+        // How much of source pixel `k` lies within target pixel `i`, along an axis of `step` to one.
+        const auto overlap = [](int i, int k, double step) {
+            return std::max(0.0, std::min((i + 1) * step, k + 1.0) - std::max(i * step, 1.0 * k)) / step;
+        };
+        Image out{w, h, {}};
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                double r = 0, g = 0, b = 0;
+                for (int ky = static_cast<int>(y * sy);
+                     ky < std::min(height, static_cast<int>(std::ceil((y + 1) * sy))); ++ky) {
+                    for (int kx = static_cast<int>(x * sx);
+                         kx < std::min(width, static_cast<int>(std::ceil((x + 1) * sx))); ++kx) {
+                        const double weight = overlap(x, kx, sx) * overlap(y, ky, sy);
+                        r += weight * at(kx, ky).r, g += weight * at(kx, ky).g, b += weight * at(kx, ky).b;
+                    }
+                }
+                const auto c = [](double v) {
+                    return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 255.0)));
+                };
+                out.pixels.push_back({c(r), c(g), c(b)});
+            }
+        }
+        return out;
     }
     // The patches of matching pixels in an area, each pixel with its eight neighbours.
     std::vector<Blob> blobs(const std::function<bool(Rgb)>& matches, Rect area) const {
@@ -129,16 +145,17 @@ struct Image {
 const Rect statusLine{0, 0, 720, 40};
 const Rect gameOverLine{0, 250, 720, 340};
 
-// What a player makes out in a whole frame: the letters of each line of text (white patches of a
-// letter's size; the game's bitmap text is never smoothed), the whole asteroid outlines (rings two
-// field units across with white in them) and the flame's red pixels.
+// What a player makes out in a whole frame: the letters of each line of text (patches of a letter's
+// size of pixels at least halfway from the field to white, which keeps smoothed letters apart and a
+// smoothed outline whole), the whole asteroid outlines (rings two field units across with white in
+// them) and the flame's red pixels.
 struct Sight {
     int statusLetters = 0, gameOverLetters = 0, asteroids = 0, red = 0;
 };
 inline Sight look(const Image& frame) {
     Sight seen;
     const auto letters = [&](Rect line) {
-        const auto found = frame.blobs(isWhite, line);
+        const auto found = frame.blobs([](Rgb p) { return p.r >= 140 && p.g >= 200; }, line);
         return static_cast<int>(std::count_if(found.begin(), found.end(), [](const Blob& b) {
             const int w = b.bounds.right - b.bounds.left, h = b.bounds.bottom - b.bounds.top;
             return w <= 20 && h >= 8 && h <= 20;

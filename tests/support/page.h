@@ -3,7 +3,7 @@
 // The game's page in a browser engine, driven by page_driver.mjs: real key events, the canvas's own
 // pixels as an Image like a window's, and questions put to the page in JavaScript. The engine is
 // ASTEROIDS_BROWSER's (chromium, firefox or webkit; Chromium by default), the page ASTEROIDS_PAGE's
-// folder. Whatever the page reported (console errors, uncaught errors, WebGL errors from any draw)
+// folder. Whatever the page reported (console errors, uncaught errors, refused loads)
 // fails the test when the session ends.
 
 #include <gtest/gtest.h>

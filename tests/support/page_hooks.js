@@ -4,13 +4,12 @@
 //   testHooks.draws, .callbacks   frames the game drew (each begins with a clear), animation frames
 //   testHooks.firstDraw           when the first frame was drawn, in ms from the navigation
 //   testHooks.keyToFrame          for each key pressed, the ms from its event to the next frame
-//   testHooks.problems            console errors and warnings, uncaught errors, refused loads, and
-//                                 WebGL errors, each checked after every draw call but with
-//                                 #unchecked, for the benchmark (asking for them waits for the GPU)
+//   testHooks.problems            console errors and warnings, uncaught errors and refused loads
 //   testHooks.nextFrame()         the canvas's pixels at the end of the game's next draw
 //   testHooks.capture()           the canvas's pixels now
 //   testHooks.advanceTo(ms)       with #fake-clock: the page's clocks stand at 0 until moved, and
 //                                 each move runs the animation frames due
+//   testHooks.setClock(ms)        with #fake-clock: the clocks moved with no frame, as between two
 //   #touch                        the page takes itself to be on a touch screen, in an engine
 //                                 that cannot be made to emulate one
 // The flags come after the address's #, comma-separated: #fake-clock,touch.
@@ -66,15 +65,6 @@
   for (const context of [self.WebGLRenderingContext, self.WebGL2RenderingContext]) {
     if (!context) continue;
     const proto = context.prototype;
-    for (const name of flags.has('unchecked') ? [] : ['drawArrays', 'drawElements']) {
-      const draw = proto[name];
-      proto[name] = function (...args) {
-        draw.apply(this, args);
-        const error = this.getError();
-        // A context the browser took away reports it once; the page says so itself.
-        if (error !== 0 && !this.isContextLost()) problem(`WebGL error ${error} from ${name}`);
-      };
-    }
     const clear = proto.clear;
     proto.clear = function (...args) {
       gl = this;
@@ -101,6 +91,9 @@
     performance.now = () => now;
     Date.now = () => epoch + now;
     window.requestAnimationFrame = (callback) => queued.push(callback);
+    hooks.setClock = (ms) => {
+      now = ms;
+    };
     hooks.advanceTo = (ms) => {
       now = ms;
       const due = queued;
