@@ -40,10 +40,12 @@ BENCH_PACKAGES := $(CHECK_PACKAGES) libbenchmark-dev
 WINDOWS_PACKAGES := make cmake g++-mingw-w64-x86-64-posix dpkg-dev debian-archive-keyring googletest \
 	librsvg2-bin icoutils wine64
 WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis zip
-# The browser: Debian's Emscripten builds the page into build/web, with GLUT's font taken from
-# freeglut's source package (fetched as for Windows) and the icons for installing it rendered with
-# rsvg-convert, and python3 serves it for `make web-serve`.
-WEB_PACKAGES := make cmake emscripten dpkg-dev debian-archive-keyring librsvg2-bin python3
+# The browser: Debian's Emscripten builds the page into build/web, with its letters taken from GLUT's
+# font in freeglut's source package (fetched as for Windows) and from TeX Gyre Heros, read with
+# python3-fonttools, and the icons for installing it rendered with rsvg-convert; python3 serves it
+# for `make web-serve`.
+WEB_PACKAGES := make cmake emscripten dpkg-dev debian-archive-keyring librsvg2-bin python3 python3-fonttools \
+	fonts-texgyre
 # The page's tests and benchmark drive the three browser engines Debian ships: Chromium and
 # Firefox with puppeteer-core, which npm installs as tests/support/package-lock.json pins it, and
 # WebKitGTK's MiniBrowser through WebKitWebDriver. Firefox and WebKit open their windows on Xvfb.

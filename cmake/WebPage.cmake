@@ -32,11 +32,11 @@ target_sources(asteroids_render PRIVATE "${generated}/page_fonts.inc")
 target_include_directories(asteroids_render PRIVATE "${generated}")
 
 # A page has no files, no console and no exit, and Emscripten's smallest runtime, which instantiates
-# the WebAssembly that page.js has fetched (Module.wasm); it must not evaluate code it makes itself,
+# the WebAssembly that page.js has compiled (Module.wasm); it must not evaluate code it makes itself,
 # which its Content-Security-Policy forbids. The game never throws.
 target_compile_options(asteroids_render PRIVATE -fno-exceptions)
 target_compile_options(asteroids PRIVATE -fno-exceptions)
-target_link_options(asteroids PRIVATE -sMINIMAL_RUNTIME=1 -sENVIRONMENT=web -sFILESYSTEM=0 -sDYNAMIC_EXECUTION=0
+target_link_options(asteroids PRIVATE -sMINIMAL_RUNTIME=1 -sMINIMAL_RUNTIME_STREAMING_WASM_COMPILATION=1 -sENVIRONMENT=web -sFILESYSTEM=0 -sDYNAMIC_EXECUTION=0
   -sMALLOC=emmalloc -sSUPPORT_ERRNO=0 -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0)
 set_target_properties(asteroids PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${ASTEROIDS_PAGE_DIR}")
 
@@ -58,7 +58,7 @@ configure_file(LICENSE "${ASTEROIDS_PAGE_DIR}/LICENSE.txt" COPYONLY)
 configure_file("${ASTEROIDS_FREEGLUT_SOURCE}/COPYING" "${ASTEROIDS_PAGE_DIR}/freeglut-COPYING.txt" COPYONLY)
 # TeX Gyre Heros's licence: the statement from its README and the GUST Font License it names, as
 # Debian's copyright file for the fonts gives it.
-file(READ "/usr/share/doc/fonts-texgyre/README-TeX-Gyre-Heros.txt" readme)
+file(READ "/usr/share/texmf/doc/fonts/tex-gyre/README-TeX-Gyre-Heros.txt" readme)
 file(READ "/usr/share/doc/fonts-texgyre/copyright" copyright)
 string(REGEX MATCH "Font: TeX Gyre Heros.*MANIFEST-TeX-Gyre-Heros.txt file." statement "${readme}")
 string(REGEX MATCH "License: GUST-Font-License\n [^\n]*(\n [^\n]*)*" licence "${copyright}")

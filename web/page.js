@@ -73,18 +73,18 @@
   // keeping them does not hold the game back; without it, the page plays online.
   window.addEventListener('load', () => navigator.serviceWorker?.register('sw.js').catch(() => {}));
 
-  if (document.createElement('canvas').getContext('webgl') === null) {
-    say('This browser cannot show the game: it needs WebGL, which is turned off or not available here.');
-    return;
-  }
   // A context the browser takes back (a graphics driver reset, too many pages drawing) does not
   // come back with the game's drawing state in it.
   canvas.addEventListener('webglcontextlost', () =>
     say('The browser took the game\'s graphics away; reload the page to play again.'));
-  // The game's WebAssembly, then its script, which starts it on them.
+  // The game's WebAssembly, compiled as it arrives (or, from a host that does not name its type,
+  // once it has), then its script, which starts the game on it; the game says when it has no WebGL.
   const notLoaded = () => say('The game could not be loaded; reload the page to try again.');
-  window.Module = { couldNotStart: () => say('The game could not start; reload the page to try again.') };
-  fetch('asteroids.wasm').then((response) => (response.ok ? response.arrayBuffer() : Promise.reject()))
+  window.Module = {
+    noWebGL: () => say('This browser cannot show the game: it needs WebGL, which is turned off or not available here.'),
+  };
+  WebAssembly.compileStreaming(fetch('asteroids.wasm'))
+    .catch(() => fetch('asteroids.wasm').then((response) => response.arrayBuffer()).then(WebAssembly.compile))
     .then((wasm) => {
       Module.wasm = wasm;
       const game = document.createElement('script');

@@ -137,8 +137,8 @@ EM_JS(void, takeTheGamesKeys, (), {
     Module['pressGameKey'] = _pressGameKey;  // for the touch buttons; the game has started
 });
 
-// The page says so when the game cannot start.
-EM_JS(void, cannotStart, (), { Module['couldNotStart'](); });
+// The page says so when the browser gives the game no WebGL.
+EM_JS(void, sayThereIsNoWebGL, (), { Module['noWebGL'](); });
 
 // clang-format on
 
@@ -191,10 +191,11 @@ int main() {
     schedule.nextDue = pageStart;
     clocks() = {gameMs, gameMs, epochSeconds};
     if (!openCanvas()) {
-        cannotStart();
+        sayThereIsNoWebGL();
         return 1;
     }
     followCanvasSize();
     takeTheGamesKeys();
+    animationFrame(0, nullptr);  // the first frame at once, not at the display's next refresh
     emscripten_request_animation_frame_loop(animationFrame, nullptr);
 }

@@ -2,6 +2,7 @@
 // What the tests and the benchmark see of the page from inside it, in every browser engine. The
 // test's host (browser.mjs) loads this before the page's own scripts.
 //   testHooks.draws, .callbacks   frames the game drew (each begins with a clear), animation frames
+//   testHooks.scriptMs            the time spent in animation frames' callbacks, by the page's clock
 //   testHooks.firstDraw           when the first frame was drawn, in ms from the navigation
 //   testHooks.keyToFrame          for each key pressed, the ms from its event to the next frame
 //   testHooks.problems            console errors and warnings, uncaught errors and refused loads
@@ -14,7 +15,7 @@
 //                                 that cannot be made to emulate one
 // The flags come after the address's #, comma-separated: #fake-clock,touch.
 (() => {
-  const hooks = (window.testHooks = { draws: 0, callbacks: 0, problems: [], keyToFrame: [] });
+  const hooks = (window.testHooks = { draws: 0, callbacks: 0, scriptMs: 0, problems: [], keyToFrame: [] });
   const flags = new Set(location.hash.slice(1).split(','));
   if (flags.has('touch')) Object.defineProperty(Navigator.prototype, 'maxTouchPoints', { get: () => 5 });
   // Each problem once: a fault in the drawing repeats in every frame.
@@ -82,7 +83,9 @@
   const request = window.requestAnimationFrame.bind(window);
   window.requestAnimationFrame = (callback) => request((time) => {
     hooks.callbacks += 1;
+    const start = performance.now();
     callback(time);
+    hooks.scriptMs += performance.now() - start;
   });
   if (flags.has('fake-clock')) {
     let now = 0;
