@@ -106,6 +106,10 @@ async function puppeteerPage(engine, url, o) {
   };
 }
 
+// Every WebKitWebDriver started, and with it its MiniBrowser, ends however this process ends.
+const webDrivers = new Set();
+process.on('exit', () => webDrivers.forEach((driver) => driver.kill()));
+
 // Classic WebDriver over HTTP, with WebKitWebDriver starting WebKitGTK's MiniBrowser.
 async function webkitPage(url, o) {
   if (o.ratio !== 1 || o.fastCallbacks || o.noWebgl || o.touch) {
@@ -113,7 +117,7 @@ async function webkitPage(url, o) {
   }
   const port = 20000 + Math.floor(Math.random() * 20000);
   const driver = spawn('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore' });
-  process.on('exit', () => driver.kill());  // and with it MiniBrowser, however this process ends
+  webDrivers.add(driver);
   const call = async (method, where, body) => {
     const response = await fetch(`http://127.0.0.1:${port}${where}`, {
       method, headers: { 'Content-Type': 'application/json' }, body: body && JSON.stringify(body) });
@@ -159,6 +163,7 @@ async function webkitPage(url, o) {
     close: async () => {
       await call('DELETE', session).catch(() => {});
       driver.kill();
+      webDrivers.delete(driver);
     },
   };
 }
