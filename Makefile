@@ -16,8 +16,8 @@ ifdef SOURCE_DATE_EPOCH
 export SOURCE_DATE_EPOCH
 endif
 
-# What the game alone is built with.
-BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev librsvg2-bin
+# What the game alone is built with: freeglut for its window, SDL2 for its game pads.
+BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev libsdl2-dev librsvg2-bin
 # `make package` computes the package's dependencies with dpkg-shlibdeps, on the files that `file`
 # finds to be programs.
 PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev file

@@ -249,6 +249,32 @@ TEST(Page, InstallsPlaysOfflineAndUpdatesWhole) {
     std::filesystem::remove_all(second);
 }
 
+// Game pads, on a stand-in for the browser's Gamepad API (page_hooks.js): until the browser shows the
+// page a pad, the page asks for a button to be pressed; then it names the pad, or one of a layout it
+// cannot play with as not supported, which does nothing. A browser without the Gamepad API, or one
+// that refuses the page its pads, leaves it playing by keys, with no error and no word of pads.
+TEST(Page, NamesItsPadsAndPlaysWithoutThem) {
+    const std::string line =
+        "const p = document.querySelector('#pads'); return p.hidden ? null : p.textContent";
+    {
+        PageSession page("--pad");
+        EXPECT_EQ(page.js(line), "\"Press a button on your controller\"");
+        page.key("space", true);  // which plugs the pad in
+        EXPECT_EQ(page.js(line), "\"Controller: Test pad (STANDARD GAMEPAD)\"");
+        page.js(
+            "testHooks.pad(null); const up = Array(17).fill(0); up[12] = 1;"
+            " testHooks.pad({ id: 'Odd pad', mapping: '', buttons: up, axes: [0, 0, 0, 0] })");
+        EXPECT_EQ(page.js(line), "\"Not supported: Odd pad\"");
+        EXPECT_EQ(look(page.frame()).red, 0) << "the flame from the D-pad's up of a pad not supported";
+    }
+    for (const char* without : {"--no-gamepads", "--gamepads-throw"}) {
+        PageSession page(without);
+        EXPECT_EQ(page.js(line), "null") << without;
+        page.key("Up", true);
+        EXPECT_GT(look(page.frame()).red, 5) << "the flame while Up is held, " << without;
+    }
+}
+
 // Without WebGL, or when the browser takes the game's context away, a sentence in place of the canvas.
 TEST(Page, SaysInOneSentenceWhenItHasNoWebGLOrLosesIt) {
     const std::string said =

@@ -69,6 +69,30 @@
   document.addEventListener('visibilitychange', () => document.hidden && liftAll());
   if (touch) document.addEventListener('contextmenu', (event) => event.preventDefault());
 
+  // Game pads. A browser shows a page a pad only once a button of it has been pressed: until then the
+  // page says so, and then it names each pad, and each it cannot play with (the game plays with pads
+  // laid out as the standard gamepad, as Xbox and PlayStation pads are).
+  const padLine = document.getElementById('pads');
+  const pads = new Map();
+  const showPads = () => {
+    padLine.textContent = pads.size > 0 ? [...pads.values()].join(' · ') : 'Press a button on your controller';
+  };
+  try {
+    navigator.getGamepads();
+    padLine.hidden = false;
+    showPads();
+    window.addEventListener('gamepadconnected', ({ gamepad }) => {
+      pads.set(gamepad.index, `${gamepad.mapping === 'standard' ? 'Controller' : 'Not supported'}: ${gamepad.id}`);
+      showPads();
+    });
+    window.addEventListener('gamepaddisconnected', ({ gamepad }) => {
+      pads.delete(gamepad.index);
+      showPads();
+    });
+  } catch {
+    // No pads in this browser, or none allowed this page: it plays by keys and fingers.
+  }
+
   // Every file of the page kept for playing offline (sw.js), once the page has loaded, so that
   // keeping them does not hold the game back; without it, the page plays online.
   window.addEventListener('load', () => navigator.serviceWorker?.register('sw.js').catch(() => {}));

@@ -1,5 +1,6 @@
 #include "app/callbacks.h"
 
+#include "input/controls.h"
 #include "input/keyboard.h"
 #include "render/glut.h"
 #include "render/opengl.h"
@@ -9,6 +10,8 @@
 
 static_assert(keyLeft == GLUT_KEY_LEFT && keyUp == GLUT_KEY_UP && keyRight == GLUT_KEY_RIGHT,
               "the game's arrow-key codes are GLUT's");
+
+Controls controls;
 
 void displayScene() {
     static Picture picture;  // kept from frame to frame, so that drawing allocates nothing
@@ -23,8 +26,21 @@ void visibilityChanged(int state) {
     }
 }
 
-void keyPressed(unsigned char key, int /*x*/, int /*y*/) { keyPressed(world, key); }
+// GLUT gives Space's press alone.
+void keyPressed(unsigned char key, int /*x*/, int /*y*/) {
+    if (key == fireKey) {
+        pressControl(world, controls, Control::fire, keyboard);
+    }
+}
 
-void specialKeyDown(int key, int /*x*/, int /*y*/) { specialKeyDown(world, key); }
+void specialKeyDown(int key, int /*x*/, int /*y*/) {
+    if (const auto control = controlOfKey(key)) {
+        pressControl(world, controls, *control, keyboard);
+    }
+}
 
-void specialKeyUp(int key, int /*x*/, int /*y*/) { specialKeyUp(world, key); }
+void specialKeyUp(int key, int /*x*/, int /*y*/) {
+    if (const auto control = controlOfKey(key)) {
+        releaseControl(world, controls, *control, keyboard);
+    }
+}

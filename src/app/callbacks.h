@@ -1,11 +1,15 @@
 #pragma once
 
-// The window system's callbacks: each hands its event to the game's rules on the one world.
+#include "input/controls.h"
+
+// The window system's callbacks: each hands its event to the game's rules on the one world, the
+// keys through the one hold on the game's controls that the keyboard and the pads share.
+
+extern Controls controls;
 
 // Display: draws the world as it is and shows it. Changes nothing.
 void displayScene();
-// Idle: runs the update steps that are due on the platform's loop (desktop.cpp, platform_web.cpp)
-// and asks for a redraw.
+// Idle: reads the pads and runs the update step when it is due (desktop.cpp), and asks for a redraw.
 void updateWorld();
 // Brings the idle callback back whenever the window shows again.
 void visibilityChanged(int state);

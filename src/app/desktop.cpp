@@ -1,5 +1,6 @@
 #include "app/callbacks.h"
 #include "app/pacing.h"
+#include "app/pads.h"
 #include "app/platform.h"
 #include "app/step_wait.h"
 #include "render/glut.h"
@@ -26,6 +27,7 @@ void updateWorld() {
         return;
     }
     scheduleNextStep(schedule, PaceClock::now());
+    readPads(world, controls);  // what a pad took up acts from now, as a key does
     updateWorld(world);
     glutPostWindowRedisplay(world.windowId);
 }

@@ -1,6 +1,7 @@
 #include "app/game_window.h"
 
 #include "app/callbacks.h"
+#include "app/pads.h"
 #include "app/platform.h"
 #include "render/glut.h"
 #include "render/opengl.h"
@@ -26,4 +27,5 @@ void openGameWindow(int& argc, char** argv) {
 
     setUpRendering();
     world.windowId = glutGetWindow();
+    openPads();
 }

@@ -2,11 +2,15 @@
 #include <emscripten/eventloop.h>
 #include <emscripten/html5.h>
 
+#include <array>
+#include <cstddef>
 #include <ctime>
 #include <optional>
+#include <string_view>
 
 #include "app/pacing.h"
-#include "input/keyboard.h"
+#include "input/controls.h"
+#include "input/gamepad.h"
 #include "render/picture.h"
 #include "render/scene.h"
 #include "render/webgl.h"
@@ -41,11 +45,10 @@ std::int64_t epochSeconds() {
     return epochAtStart + std::chrono::duration_cast<std::chrono::seconds>(gameNow() - pageStart).count();
 }
 
-// ---- The loop: steps and a frame in each animation frame -----------------------------------------
+// ---- The steps ------------------------------------------------------------------------------------
 
 StepSchedule schedule;
-Picture picture;
-bool drawDue = true;
+bool drawDue = true;  // a step has run, or the canvas is new, since the last draw
 
 // Runs every step due by now, each at its own time. The animation frame runs them, and so does every
 // key before it reaches the game: a browser late with its frame would otherwise have the rules read
@@ -58,6 +61,59 @@ void runDueSteps() {
     }
 }
 
+// ---- The controls: keys, touch buttons and pads --------------------------------------------------
+
+Controls controls;
+
+// A key of the game's, by the window system's code, pressed or let go.
+void pressKey(int key, bool down, unsigned source) {
+    const auto control = controlOfKey(key);
+    if (!control) {
+        return;
+    }
+    runDueSteps();
+    if (down) {
+        pressControl(world, controls, *control, source);
+    } else {
+        releaseControl(world, controls, *control, source);
+    }
+}
+
+// The pads in every slot of the browser's Gamepad API, read once an animation frame: those with the
+// standard layout; a slot with none, or another kind, holds nothing.
+std::array<Pad, maxPads> pads;
+bool padsReadable = false;
+
+void readPads() {
+    if (!padsReadable || emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS) {
+        return;
+    }
+    const int slots = emscripten_get_num_gamepads();
+    for (unsigned slot = 0; slot < maxPads; ++slot) {
+        EmscriptenGamepadEvent read{};
+        const bool standard =
+            static_cast<int>(slot) < slots &&
+            emscripten_get_gamepad_status(static_cast<int>(slot), &read) == EMSCRIPTEN_RESULT_SUCCESS &&
+            read.connected != 0 && std::string_view(read.mapping) == "standard";
+        PadState state;
+        for (std::size_t i = 0; standard && i < state.buttons.size() && static_cast<int>(i) < read.numButtons;
+             ++i) {
+            state.buttons[i] = static_cast<float>(read.analogButton[i]);
+        }
+        for (std::size_t i = 0; standard && i < state.axes.size() && static_cast<int>(i) < read.numAxes;
+             ++i) {
+            state.axes[i] = static_cast<float>(read.axis[i]);
+        }
+        const Pad now = standard ? readPad(state, pads[slot]) : Pad{};
+        playPad(world, controls, pads[slot], now, firstPad + slot);
+        pads[slot] = now;
+    }
+}
+
+// ---- The loop: steps, pads and a frame in each animation frame -----------------------------------
+
+Picture picture;
+
 void draw() {
     drawDue = false;
     describeScene(world, picture);
@@ -67,6 +123,7 @@ void draw() {
 // One draw a frame at most, of the newest world.
 EM_BOOL animationFrame(double /*time*/, void* /*data*/) {
     runDueSteps();
+    readPads();
     if (drawDue) {
         draw();
     }
@@ -79,19 +136,6 @@ EM_BOOL animationFrame(double /*time*/, void* /*data*/) {
 long hiddenTimer = 0;
 
 void hiddenTick(void* /*data*/) { runDueSteps(); }
-
-void pressKey(int key, bool down) {
-    runDueSteps();
-    if (key == fireKey) {
-        if (down) {
-            keyPressed(world, fireKey);  // on its press alone, as GLUT gives it
-        }
-    } else if (down) {
-        specialKeyDown(world, key);
-    } else {
-        specialKeyUp(world, key);
-    }
-}
 
 // ---- The canvas ----------------------------------------------------------------------------------
 
@@ -107,7 +151,8 @@ EM_JS(void, followCanvasSize, (), {
         const ratio = window.devicePixelRatio || 1;
         const width = Math.round(css.width * ratio);
         const height = Math.round(css.height * ratio);
-        if (width > 0 && height > 0 && (first === true || width !== canvas.width || height !== canvas.height)) {
+        const changed = width !== canvas.width || height !== canvas.height;
+        if (width > 0 && height > 0 && (first === true || changed)) {
             canvas.width = width;  // which clears it
             canvas.height = height;
             _canvasResized(width, height, first !== true);
@@ -128,13 +173,25 @@ EM_JS(void, takeTheGamesKeys, (), {
         const code = codes[event.key];
         if (code && !event.ctrlKey && !event.altKey && !event.metaKey) {
             event.preventDefault();
-            if (!event.repeat) _pressGameKey(code, event.type === 'keydown');
+            if (!event.repeat) _pressGameKey(code, event.type === 'keydown', 0);
         }
     };
     window.addEventListener('keydown', key, true);
     window.addEventListener('keyup', key, true);
     document.addEventListener('visibilitychange', () => _pageHidden(document.hidden));
-    Module['pressGameKey'] = _pressGameKey;  // for the touch buttons; the game has started
+    // For the touch buttons; the game has started.
+    Module['pressGameKey'] = (key, down) => _pressGameKey(key, down, 1);
+});
+
+// Whether the browser lets the page read its pads: some have no navigator.getGamepads, and some make
+// it throw (a page in a frame that is not allowed them), which Emscripten's reading does not catch.
+EM_JS(int, gamepadsCanBeRead, (), {
+    try {
+        navigator.getGamepads();
+        return 1;
+    } catch (error) {
+        return 0;
+    }
 });
 
 // The page says so when the browser gives the game no WebGL.
@@ -168,9 +225,11 @@ EMSCRIPTEN_KEEPALIVE void canvasResized(int width, int height, int showing) {
     }
 }
 
-// A key of the game's pressed or let go, by the keyboard or by the page's touch buttons (page.js,
-// through Module.pressGameKey).
-EMSCRIPTEN_KEEPALIVE void pressGameKey(int key, int down) { pressKey(key, down != 0); }
+// A key of the game's pressed or let go, by the keyboard (source 0) or by the page's touch buttons
+// (page.js, through Module.pressGameKey: source 1).
+EMSCRIPTEN_KEEPALIVE void pressGameKey(int key, int down, int source) {
+    pressKey(key, down != 0, source == 0 ? keyboard : touchButtons);
+}
 
 // The page hidden behind another tab or shown again.
 EMSCRIPTEN_KEEPALIVE void pageHidden(int hidden) {
@@ -196,6 +255,7 @@ int main() {
     }
     followCanvasSize();
     takeTheGamesKeys();
+    padsReadable = gamepadsCanBeRead() != 0;
     animationFrame(0, nullptr);  // the first frame at once, not at the display's next refresh
     emscripten_request_animation_frame_loop(animationFrame, nullptr);
 }

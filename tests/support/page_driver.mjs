@@ -2,7 +2,10 @@
 // opens it, and answers one command a line on standard input, one line each:
 //   key NAME down|up  a real key event, NAME as X names it (Left, space); a held key repeats, but
 //                     on the fake clock, where a keyboard's repeat has no time to come; with
-//                     --touch-keys, a finger on the key's touch button, put down or lifted
+//                     --touch-keys, a finger on the key's touch button, put down or lifted; with --pad,
+//                     the key's control on a stand-in game pad (page_hooks.js), plugged in by the
+//                     first press: Left pushes the left stick, Right the D-pad, Up the right trigger,
+//                     space the bottom button, and letting go of Up pulls the pad out
 //   frame [MS]        the canvas's device pixels at the end of the next draw, or, on the fake
 //                     clock, once the clock is moved to MS: "frame WIDTH HEIGHT", then the RGB bytes
 //   js BODY           runs BODY, an async function's body, in the page; answers "js JSON" with its result
@@ -12,7 +15,8 @@
 //   hide, show        (Chromium) another tab brought to the front, or the page's again
 //   devtools METHOD JSON  (Chromium) a command of the DevTools protocol; answers "js JSON"
 // Each answers its name, or "error MESSAGE".
-//   node page_driver.mjs DIR ENGINE [--viewport WxH] [--ratio N] [--touch [--touch-keys]] [--no-webgl] [--fake-clock]
+//   node page_driver.mjs DIR ENGINE [--viewport WxH] [--ratio N] [--touch [--touch-keys]] [--pad] [--no-webgl]
+//                        [--fake-clock] [--no-gamepads] [--gamepads-throw]
 // --touch: a touch screen, emulated in Chromium; Firefox and WebKit cannot be made to, and the page
 // is told it has one (page_hooks.js), for its layout. --touch-keys: keys are played with fingers
 // (Chromium).
@@ -28,7 +32,8 @@ const [width, height] = valueOf('--viewport', '900x800').split('x').map(Number);
 
 const fakeClock = option('--fake-clock');
 const touch = option('--touch');
-const flags = [fakeClock && 'fake-clock', touch && engine !== 'chromium' && 'touch'].filter(Boolean);
+const flags = [fakeClock && 'fake-clock', touch && engine !== 'chromium' && 'touch',
+  ...['pad', 'no-gamepads', 'gamepads-throw'].filter((flag) => option(`--${flag}`))].filter(Boolean);
 const host = await serve(dir);
 const page = await open(engine, `${host.origin}/index.html${flags.length > 0 ? `#${flags}` : ''}`, {
   width, height, ratio: Number(valueOf('--ratio', 1)), noWebgl: option('--no-webgl'), touch: touch && engine === 'chromium',
@@ -48,8 +53,23 @@ const finger = async (name, down) => {
     touchPoints: [{ id: buttons[name], x, y }] });
 };
 
+// A key's control on the stand-in pad.
+const padControls = { Left: ['axes', 0, -1], Right: ['buttons', 15, 1], Up: ['buttons', 7, 1], space: ['buttons', 0, 1] };
+let pad = null;
+const padKey = async (name, down) => {
+  if (name === 'Up' && !down) {
+    pad = null;
+  } else {
+    pad ??= { id: 'Test pad (STANDARD GAMEPAD)', mapping: 'standard', buttons: Array(17).fill(0), axes: [0, 0, 0, 0] };
+    const [kind, index, value] = padControls[name];
+    pad[kind][index] = down ? value : 0;
+  }
+  await page.run(`testHooks.pad(${JSON.stringify(pad)})`);
+};
+
 const commands = {
-  key: async ([name, state]) => (option('--touch-keys') ? finger : page.key)(name, state === 'down'),
+  key: async ([name, state]) =>
+    (option('--touch-keys') ? finger : option('--pad') ? padKey : page.key)(name, state === 'down'),
   frame: async (words) => {
     const { width: w, height: h, runs } = await page.run(words[0]
       ? `testHooks.advanceTo(${Number(words[0])}); return testHooks.capture();` : 'return await testHooks.nextFrame();');

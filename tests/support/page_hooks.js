@@ -11,13 +11,38 @@
 //   testHooks.advanceTo(ms)       with #fake-clock: the page's clocks stand at 0 until moved, and
 //                                 each move runs the animation frames due
 //   testHooks.setClock(ms)        with #fake-clock: the clocks moved with no frame, as between two
+//   testHooks.pad(state)          with #pad: a game pad in the first of the four slots of a stand-in
+//                                 navigator.getGamepads: {id, mapping, buttons, axes} plugs it in or
+//                                 changes it, null pulls it out, each announced as a browser would
 //   #touch                        the page takes itself to be on a touch screen, in an engine
 //                                 that cannot be made to emulate one
+//   #no-gamepads, #gamepads-throw navigator.getGamepads missing, or throwing as it does for a page
+//                                 not allowed pads
 // The flags come after the address's #, comma-separated: #fake-clock,touch.
 (() => {
   const hooks = (window.testHooks = { draws: 0, callbacks: 0, scriptMs: 0, problems: [], keyToFrame: [] });
   const flags = new Set(location.hash.slice(1).split(','));
   if (flags.has('touch')) Object.defineProperty(Navigator.prototype, 'maxTouchPoints', { get: () => 5 });
+  if (flags.has('no-gamepads')) delete Navigator.prototype.getGamepads;
+  if (flags.has('gamepads-throw')) {
+    navigator.getGamepads = () => {
+      throw new DOMException('The page is not allowed game pads', 'SecurityError');
+    };
+  }
+  if (flags.has('pad')) {
+    // As browsers give a pad: a fresh object at every call, its time stamp new at each change.
+    // (A GamepadEvent cannot carry a pad made here: a plain event does.)
+    let pad = null;
+    const announce = (type, gamepad) => window.dispatchEvent(Object.assign(new Event(type), { gamepad }));
+    const buttons = (values) => values.map((value) => ({ pressed: value >= 0.5, touched: value > 0, value }));
+    navigator.getGamepads = () => [pad && { ...pad, buttons: buttons(pad.buttons), axes: [...pad.axes] }, null, null, null];
+    hooks.pad = (state) => {
+      const was = pad;
+      pad = state && { index: 0, connected: true, ...state, timestamp: (was?.timestamp ?? 0) + 1 };
+      if (pad && !was) announce('gamepadconnected', pad);
+      if (was && !pad) announce('gamepaddisconnected', { ...was, connected: false });
+    };
+  }
   // Each problem once: a fault in the drawing repeats in every frame.
   const problem = (what) => hooks.problems.includes(String(what)) || hooks.problems.push(String(what));
   for (const level of ['error', 'warn']) {
