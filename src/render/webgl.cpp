@@ -113,7 +113,7 @@ void lines(const Mark& mark, float halfWidth) {
                          mark.at.y + static_cast<float>(v.x * std::sin(turn) + v.y * std::cos(turn))});
     };
     const std::size_t n = mark.outline.size();
-    const std::size_t edges = mark.kind == Mark::Kind::lineLoop ? n : n - 1;
+    const std::size_t edges = n < 2 ? 0 : mark.kind == Mark::Kind::lineLoop ? n : n - 1;
     for (std::size_t i = 0; i < edges; ++i) {
         const Vertex from = placed(mark.outline[i]), to = placed(mark.outline[(i + 1) % n]);
         if (from.x != to.x || from.y != to.y) {
