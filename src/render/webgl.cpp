@@ -108,9 +108,10 @@ void segment(Vertex a, Vertex b, float halfWidth, Colour c) {
 // covers nothing.
 void lines(const Mark& mark, float halfWidth) {
     const double turn = mark.angleDegrees * std::numbers::pi / 180;
+    const double cosine = std::cos(turn), sine = std::sin(turn);
     const auto placed = [&](Vertex v) {
-        return onCanvas({mark.at.x + static_cast<float>(v.x * std::cos(turn) - v.y * std::sin(turn)),
-                         mark.at.y + static_cast<float>(v.x * std::sin(turn) + v.y * std::cos(turn))});
+        return onCanvas({mark.at.x + static_cast<float>(v.x * cosine - v.y * sine),
+                         mark.at.y + static_cast<float>(v.x * sine + v.y * cosine)});
     };
     const std::size_t n = mark.outline.size();
     const std::size_t edges = n < 2 ? 0 : mark.kind == Mark::Kind::lineLoop ? n : n - 1;
