@@ -19,6 +19,9 @@
 #include "input/keyboard.h"
 #include "page.h"
 #include "render/glut.h"
+#include "render/opengl.h"
+#include "render/picture.h"
+#include "render/scene.h"
 #include "world/update.h"
 #include "world/world.h"
 
@@ -74,10 +77,22 @@ constexpr SessionKey sessionKeys[] = {{1, "Left", true},    {4, "Left", false}, 
                                       {71, "space", false}, {150, "space", true},  {151, "space", false},
                                       {221, "space", true}, {222, "space", false}, {260, "Up", true},
                                       {290, "Up", false}};
-constexpr std::pair<int, const char*> moments[] = {
-    {60, "turned, before the first shot"}, {80, "the first shot in flight"}, {95, "after the first hit"},
-    {160, "a shot in flight that misses"}, {230, "after the second hit"},    {275, "thrusting"},
-    {600, "the ship struck: GAME OVER"}};
+// The moments looked at: a step, and the milliseconds after it.
+constexpr std::tuple<int, double, const char*> moments[] = {
+    {1, 12, "turning, from Left's press after the step"},
+    {60, 0, "turned, before the first shot"},
+    {80, 10, "the first shot in flight"},
+    {88, 10, "the first shot a step before it hits"},
+    {89, 10, "the first hit: the shot where it hit"},
+    {160, 10, "a shot in flight that misses"},
+    {174, 10, "the missed shot's last step"},
+    {175, 10, "the missed shot parked"},
+    {180, 12, "an asteroid across the field's right edge"},
+    {230, 0, "after the second hit"},
+    {275, 10, "thrusting"},
+    {418, 10, "the ship across the field's right edge"},
+    {441, 10, "a step before the ship is struck"},
+    {442, 10, "the ship struck: GAME OVER"}};
 
 // What GLUT hands the rules for a key: space to keyPressed on its press alone.
 void pressOnTheRules(const SessionKey& k) {
@@ -131,14 +146,43 @@ Rect onCanvas(const Image& canvas, Rect r) {
     return {at(r.left), at(r.top), at(r.right), at(r.bottom)};
 }
 
+// Where the world's motions carry what moves, in straight lines, `ms` after its last step: each
+// asteroid drifts 0.0004 units a millisecond for each unit of its speed along its diagonal; while the
+// ship lives, it coasts at its velocity and turns 0.4 degrees a millisecond that a turn key has been
+// held since the step, or since its press, and a shot that flew in the step and has hit nothing flies
+// on along that heading, 1.5 units a sixtieth of a second. The ship and the asteroids wrap.
+Moment straightOn(const World& w, double ms) {
+    const auto wrapped = [](double v) { return static_cast<float>(v - 50 * std::floor(v / 50)); };
+    Moment at{{w.ship->x, w.ship->y}, w.heading, {w.bullet->x, w.bullet->y}, w.spin, {}};
+    for (std::size_t i = 0; i < at.asteroids.size(); ++i) {
+        const Asteroid& a = *w.asteroids[i];
+        const double drift = a.speed * 0.0004 * ms;
+        at.asteroids[i] = {wrapped(a.x + a.directionX * drift), wrapped(a.y + a.directionY * drift)};
+    }
+    if (w.ship->alive) {
+        const auto turn = [&](std::int32_t held, std::int32_t stampMs) {
+            return held != 0 ? 0.4 * std::max(0.0, ms - (stampMs - w.lastUpdateMs)) : 0.0;
+        };
+        at.heading = static_cast<float>(w.heading + turn(w.leftHeld, w.leftStampMs) -
+                                        turn(w.rightHeld, w.rightStampMs));
+        at.ship = {wrapped(w.ship->x + w.velocityX * ms), wrapped(w.ship->y + w.velocityY * ms)};
+        if (w.bullet->fired && w.bullet->armed) {
+            const double flight = 1.5 * ms * 60 / 1000, turned = at.heading * std::numbers::pi / 180;
+            at.shot = {static_cast<float>(w.bullet->x + flight * std::cos(turned)),
+                       static_cast<float>(w.bullet->y + flight * std::sin(turned))};
+        }
+    }
+    return at;
+}
+
 // The asteroids' outlines, in a frame of any size, have smoothed edges: those clear of the words.
-void expectSmoothOutlines(const Image& frame, const World& w) {
+void expectSmoothOutlines(const Image& frame, const World& w, const Moment& at) {
     const Rect words = gameOver(w) ? gameOverLine : statusLine;
-    for (const auto& a : w.asteroids) {
-        const Rect r = around(a->x, a->y, 1.2);
-        if (a->alive && (r.bottom < words.top || r.top > words.bottom)) {
+    for (std::size_t i = 0; i < at.asteroids.size(); ++i) {
+        const Rect r = around(at.asteroids[i].x, at.asteroids[i].y, 1.2);
+        if (w.asteroids[i]->alive && (r.bottom < words.top || r.top > words.bottom)) {
             EXPECT_GT(smoothness(frame, onCanvas(frame, r)), 0.3)
-                << "the edges of the asteroid at " << a->x << ", " << a->y;
+                << "the edges of the asteroid at " << at.asteroids[i].x << ", " << at.asteroids[i].y;
         }
     }
 }
@@ -173,8 +217,14 @@ protected:
         x.reset();
     }
 
-    static Image drawFrame(bool scene = true) {
-        scene ? displayScene() : glutSwapBuffers();
+    // The window's frame of the world `msSinceStep` after its last step, or of what is drawn already.
+    static Image drawFrame(std::optional<double> msSinceStep) {
+        if (msSinceStep) {
+            static Picture picture;
+            describeScene(world, *msSinceStep, picture);
+            drawPicture(picture);
+        }
+        glutSwapBuffers();
         glFinish();
         XSync(glXGetCurrentDisplay(), False);  // the frame is on the server before it is read
         return x->capture(window);
@@ -191,15 +241,15 @@ protected:
                 glutBitmapCharacter(GLUT_BITMAP_HELVETICA_18, *c);
             }
         }
-        return drawFrame(false);
+        return drawFrame(std::nullopt);
     }
 
-    // The frame shows what the world holds and nothing else: the status line, or "GAME OVER", as GLUT
-    // writes them (where no asteroid crosses them); every live asteroid and no destroyed one; while
-    // playing, the white ship with its nose two units out along the heading and its red flame while
-    // thrust is held, and the shot, three pixels across, while it flies; the field's colour
-    // (0.1, 0.57, 0.8) everywhere else.
-    static void expectDrawn(const Image& frame, const World& w) {
+    // The frame shows what the world holds, with what moves where `at` puts it, and nothing else: the
+    // status line, or "GAME OVER", as GLUT writes them (where no asteroid crosses them); every live
+    // asteroid and no destroyed one; while playing, the white ship placed and turned as `at` has it,
+    // its red flame while thrust is held, and the shot, three pixels across, while it flies; the
+    // field's colour (0.1, 0.57, 0.8) everywhere else.
+    static void expectDrawn(const Image& frame, const World& w, const Moment& at) {
         Image rest = frame;  // what is left once each thing drawn is accounted for
         const auto accountFor = [&](Rect r) {
             rest.forEach(r, [&](int px, int py) { rest.pixels[rest.indexOf(px, py)] = {26, 145, 204}; });
@@ -207,11 +257,11 @@ protected:
         // Smoothed lines and points reach their full colour only here and there.
         const auto fullWhite = [](Rgb p) { return p.r > 240 && p.g > 240 && p.b > 240; };
         std::vector<Rect> asteroids;
-        for (const auto& a : w.asteroids) {
-            if (a->alive) {
-                asteroids.push_back(around(a->x, a->y, 1.2));
+        for (std::size_t i = 0; i < at.asteroids.size(); ++i) {
+            if (w.asteroids[i]->alive) {
+                asteroids.push_back(around(at.asteroids[i].x, at.asteroids[i].y, 1.2));
                 EXPECT_GT(frame.count(fullWhite, asteroids.back()), 0)
-                    << "the asteroid at " << a->x << ", " << a->y;
+                    << "the asteroid at " << at.asteroids[i].x << ", " << at.asteroids[i].y;
             }
         }
         const std::string digit(1, static_cast<char>('0' + w.asteroidsRemaining));
@@ -222,34 +272,41 @@ protected:
         EXPECT_EQ(unlike(frame, text, line, asteroids), 0) << "pixels unlike GLUT's words";
         accountFor(line);
         if (!gameOver(w)) {
-            const Rect ship = around(w.ship->x, w.ship->y, 2.5);
+            const double heading = at.heading * std::numbers::pi / 180;
+            const Rect ship = around(at.ship.x, at.ship.y, 2.5);
             EXPECT_GT(frame.count(fullWhite, ship), 0) << "the white ship";
-            const Rect flame = around(w.ship->x - 0.9 * std::cos(w.heading * std::numbers::pi / 180),
-                                      w.ship->y - 0.9 * std::sin(w.heading * std::numbers::pi / 180), 0.9);
+            const Rect flame =
+                around(at.ship.x - 0.9 * std::cos(heading), at.ship.y - 0.9 * std::sin(heading), 0.9);
             EXPECT_EQ(frame.count([](Rgb p) { return p.r > 200 && p.g < 50 && p.b < 60; }, flame) > 0,
                       w.thrustHeld)
                 << "the flame, pure red behind the ship";
-            double farthest = 0, noseX = 0, noseY = 0;  // the drawn pixel farthest from the ship's centre
-            frame.forEach(ship, [&](int px, int py) {
-                const double dx = (px + 0.5) * 50 / 720 - w.ship->x,
-                             dy = (640 - py - 0.5) * 50 / 640 - w.ship->y;
-                if (isWhite(frame.at(px, py)) && std::hypot(dx, dy) > farthest) {
-                    std::tie(farthest, noseX, noseY) = std::tuple(std::hypot(dx, dy), dx, dy);
+            // The ship's outline and its flame, placed and turned as `at` has them: what is drawn in the
+            // ship's box lies within two pixels of them.
+            Picture alone;
+            w.ship->draw(alone, at.ship.x, at.ship.y, at.heading, w.thrustHeld);
+            for (const Mark& m : alone.marks) {
+                const double cosine = std::cos(m.angleDegrees * std::numbers::pi / 180),
+                             sine = std::sin(m.angleDegrees * std::numbers::pi / 180);
+                const std::size_t n = m.outline.size();
+                for (std::size_t i = 0; i < (m.kind == Mark::Kind::lineLoop ? n : n - 1); ++i) {
+                    const Vertex a = m.outline[i], b = m.outline[(i + 1) % n];
+                    for (double t = 0; t <= 1; t += 0.02) {
+                        const double x = a.x + t * (b.x - a.x), y = a.y + t * (b.y - a.y);
+                        const auto px = std::lround((m.at.x + x * cosine - y * sine) * 720 / 50),
+                                   py = std::lround(640 - (m.at.y + x * sine + y * cosine) * 640 / 50);
+                        accountFor({static_cast<int>(px) - 2, static_cast<int>(py) - 2,
+                                    static_cast<int>(px) + 3, static_cast<int>(py) + 3});
+                    }
                 }
-            });
-            if (w.ship->x > 2.5 && w.ship->x < 47.5 && w.ship->y > 2.5 && w.ship->y < 47.5) {
-                EXPECT_NEAR(noseX, 2 * std::cos(w.heading * std::numbers::pi / 180), 0.25) << "the nose";
-                EXPECT_NEAR(noseY, 2 * std::sin(w.heading * std::numbers::pi / 180), 0.25) << "the nose";
             }
-            accountFor(ship);
-            if (w.bullet->fired && w.bullet->visible && w.bullet->x > 0.5 && w.bullet->x < 49.5 &&
-                w.bullet->y > 0.5 && w.bullet->y < 49.5) {
-                const Rect shot = around(w.bullet->x, w.bullet->y, 0.5);
+            if (w.bullet->fired && w.bullet->visible && at.shot.x > 0.5 && at.shot.x < 49.5 &&
+                at.shot.y > 0.5 && at.shot.y < 49.5) {
+                const Rect shot = around(at.shot.x, at.shot.y, 0.5);
                 EXPECT_NEAR(frame.whiteArea(shot), 8, 1.5) << "a point three pixels across, smoothed";
                 accountFor(shot);
             }
         }
-        expectSmoothOutlines(frame, w);
+        expectSmoothOutlines(frame, w, at);
         for (const Rect& r : asteroids) {
             accountFor(r);
         }
@@ -260,17 +317,24 @@ protected:
     static inline Window window = 0;
 };
 
-// The screens the page is played on, as the driver makes them (page_driver.mjs): the desktop's, at
-// one and two device pixels to a CSS pixel; phones upright and turned, and tablets, whose fields are
-// 0.89 to 2.1 times the window's. Chromium emulates each, its phone with fingers on the touch buttons
-// for keys; Firefox takes a phone's pixel ratio; WebKit's MiniBrowser takes none and is never
-// narrower than some 450 pixels, and has a tablet's screen turned, at one.
+// The screens the page is played on, as the driver makes them (page_driver.mjs), and how often the
+// browser calls back: the desktop's, at one and two device pixels to a CSS pixel; phones upright and
+// turned, and tablets, whose fields are 0.89 to 2.1 times the window's. Chromium emulates each, its
+// phone with fingers on the touch buttons for keys; Firefox takes a phone's pixel ratio; WebKit's
+// MiniBrowser takes none and is never narrower than some 450 pixels, and has a tablet's screen
+// turned, at one. A busy browser calls back 20 times a second, three steps apart, and not in the two
+// steps before a key or a look, so that steps come due that the page must run first; displays that
+// refresh 90, 120 and 144 times a second call back right up to them.
 struct Screen {
     const char* engines;
     const char* options;
+    int callbacksPerSecond = 20;
 };
 constexpr Screen screens[] = {
     {"chromium firefox webkit", ""},
+    {"chromium firefox webkit", "", 90},
+    {"chromium firefox webkit", "", 120},
+    {"chromium firefox webkit", "", 144},
     {"chromium firefox", "--ratio 2"},
     {"chromium", "--touch --viewport 390x844 --ratio 3 --touch-keys"},
     {"chromium", "--touch --viewport 844x390 --ratio 3"},
@@ -280,82 +344,93 @@ constexpr Screen screens[] = {
     {"webkit", "--touch --viewport 1024x768"},
 };
 
-// The page's clock, in ms as the page computes them, to the last bit: step `n`'s time and more.
-std::string pageMs(int n, double more = 0) {
-    std::ostringstream ms;
-    ms << std::setprecision(17) << n * 1000.0 / 60 + more;
-    return ms.str();
+// A time on the page's clock, in ms as the page computes them, to the last bit.
+std::string pageMs(double ms) {
+    std::ostringstream text;
+    text << std::setprecision(17) << ms;
+    return text.str();
 }
+double stepMs(int n) { return n * 1000.0 / 60; }
 
-// A whole game, played with its keys at given steps on clocks the test moves, each moment's frame
-// judged whole; then the counts the game does not reach, and a game won. With a page, the game is
-// played on it too, on each screen, with real keys. The page's frames come three steps apart, as a
-// busy browser gives them, up to two steps short of each key, which comes 5 ms after its step is due:
-// the page must run the steps due before the key, as the rules do, or a shot flies on for them and a
-// turn is cut short. After the thrust, no frame comes until the last moment, as on a page hidden a
-// while: the page must run every step it missed, each at its own time. Each frame, scaled back to the
-// window's 720 by 640, must lie where the window's does, within a pixel or, scaled, two, the words
-// included; the shot as large, its lines smoothed and as wide as the scale makes them (their white
-// per area of the field the window's within a quarter), and its words, scaled, smoothed too. With
-// the window's own pixels, the words are GLUT's, pixel for pixel.
+// A whole game, played with its keys at given steps on clocks the test moves, looked at between two
+// steps and on them, each frame judged whole; then the counts the game does not reach, and a game
+// won. With a page, the game is played on it too, on each screen, with real keys that come 5 ms after
+// their steps are due, and its animation frames at the screen's rate: the page must run the steps due
+// before a key, as the rules do, or a shot flies on for them and a turn is cut short. After the
+// thrust, no frame comes until the next look, as on a page hidden a while: the page must run every
+// step it missed, each at its own time. Each frame, scaled back to the window's 720 by 640, must lie
+// where the window's does, within a pixel or, scaled, two, the words included; the shot as large,
+// its lines smoothed and as wide as the scale makes them (their white per area of the field the
+// window's within a quarter), and its words, scaled, smoothed too. With the window's own pixels, the
+// words are GLUT's, pixel for pixel.
 TEST_F(Frame, DrawsAWholeGameAsTheWorldHoldsItAndThePageAsTheWindow) {
     ASSERT_NE(window, 0U) << "no window titled \"Bexum Asteroids Game\" within 10 s";
-    std::vector<const char*> onPage{nullptr};  // the window alone
+    std::vector<const Screen*> onPage{nullptr};  // the window alone
     if (std::getenv("ASTEROIDS_PAGE") != nullptr) {
         onPage.clear();
         for (const Screen& screen : screens) {
             if (std::string_view(screen.engines).find(browserEngine()) != std::string_view::npos) {
-                onPage.push_back(screen.options);
+                onPage.push_back(&screen);
             }
         }
     }
-    for (const char* screen : onPage) {
-        SCOPED_TRACE(std::string("the page's screen: ") + (screen != nullptr ? screen : "none"));
+    for (const Screen* screen : onPage) {
+        SCOPED_TRACE(screen != nullptr ? std::string("the page's screen: ") + screen->options + ", " +
+                                             std::to_string(screen->callbacksPerSecond) + " frames a second"
+                                       : std::string("the window alone"));
         std::unique_ptr<PageSession> page;
         if (screen != nullptr) {
-            page = std::make_unique<PageSession>(std::string("--fake-clock ") + screen);
+            page = std::make_unique<PageSession>(std::string("--fake-clock ") + screen->options);
         }
         world = World{};
         createWorld(world);
         layOutAsThePageDoes(world);
         FakeClocks clocks;
-        int step = 0, pageStep = -3;  // the last step of the rules, and of the page's last frame
+        int step = 0;
         const auto playTo = [&](int last) {
             for (; step <= last; ++step) {
                 clocks.setNowMs(std::chrono::duration_cast<milliseconds>(step * stepPeriod).count());
                 updateWorld(world);
             }
         };
-        // The page's frames, three steps apart, up to two short of `next`; none across a long gap.
-        const auto pageFramesBefore = [&](int next) {
-            if (page && next - pageStep < 100) {
-                page->js("for (let n = " + std::to_string(pageStep + 3) + "; n <= " +
-                         std::to_string(next - 2) + "; n += 3) testHooks.advanceTo(n * 1000 / 60)");
+        // The page's animation frames at the screen's rate before `ms`, a key's time or a look's, but
+        // for the millisecond before it (a frame then would show what the look's does, and the look's
+        // would draw nothing); none across a long gap.
+        double lastFrame = 0;
+        const auto pageFramesBefore = [&](double ms) {
+            const double period = 1000.0 / screen->callbacksPerSecond;
+            const double until = ms - (screen->callbacksPerSecond == 20 ? stepMs(2) : 1);
+            if (until - lastFrame < stepMs(100)) {
+                page->js("for (let k = " + std::to_string(std::floor(lastFrame / period) + 1) + "; k * " +
+                         pageMs(period) + " < " + pageMs(until) + "; k++) testHooks.advanceTo(k * " +
+                         pageMs(period) + ")");
             }
+            lastFrame = std::max(lastFrame, until);
         };
         const SessionKey* key = std::begin(sessionKeys);
-        for (const auto& [moment, what] : moments) {
+        for (const auto& [moment, msAfter, what] : moments) {
             for (; key != std::end(sessionKeys) && key->afterStep < moment; ++key) {
                 playTo(key->afterStep);
-                clocks.setNowMs(static_cast<std::int64_t>(std::floor(key->afterStep * 1000.0 / 60 + 5)));
+                clocks.setNowMs(static_cast<std::int64_t>(std::floor(stepMs(key->afterStep) + 5)));
                 pressOnTheRules(*key);
                 if (page) {
-                    pageFramesBefore(key->afterStep);
-                    pageStep = std::max(pageStep, key->afterStep - 2);
-                    page->js("testHooks.setClock(" + pageMs(key->afterStep, 5) + ")");
+                    pageFramesBefore(stepMs(key->afterStep) + 5);
+                    page->js("testHooks.setClock(" + pageMs(stepMs(key->afterStep) + 5) + ")");
                     page->key(key->key, key->down);
                 }
             }
             playTo(moment);
-            SCOPED_TRACE(std::string("step ") + std::to_string(moment) + ": " + what);
-            const Image onWindow = drawFrame();
-            expectDrawn(onWindow, world);
+            SCOPED_TRACE(std::string("step ") + std::to_string(moment) + " and " + std::to_string(msAfter) +
+                         " ms: " + what);
+            const Moment at = straightOn(world, msAfter);
+            const Image onWindow = drawFrame(msAfter);
+            expectDrawn(onWindow, world, at);
             if (!page) {
                 continue;
             }
-            pageFramesBefore(moment);
-            pageStep = moment;
-            const Image canvas = page->frameAt(pageMs(moment));
+            pageFramesBefore(stepMs(moment) + msAfter);
+            lastFrame = stepMs(moment) + msAfter;
+            const Image canvas = page->frameAt(pageMs(lastFrame));
             const Image scaled = canvas.resampled(720, 640);
             const bool windowPixels = canvas.width == 720;
             for (const auto& [a, b, which] : {std::tuple(&onWindow, &scaled, "the window's"),
@@ -367,10 +442,10 @@ TEST_F(Frame, DrawsAWholeGameAsTheWorldHoldsItAndThePageAsTheWindow) {
             }
             const Rect words = gameOver(world) ? gameOverLine : statusLine;
             std::vector<Rect> asteroids;
-            for (const auto& a : world.asteroids) {
-                asteroids.push_back(around(a->x, a->y, 1.2));
+            for (const Place& a : at.asteroids) {
+                asteroids.push_back(around(a.x, a.y, 1.2));
             }
-            expectSmoothOutlines(canvas, world);
+            expectSmoothOutlines(canvas, world, at);
             if (windowPixels) {
                 EXPECT_EQ(unlike(scaled, onWindow, words, asteroids), 0)
                     << "pixels of the page's words unlike the window's";
@@ -382,7 +457,7 @@ TEST_F(Frame, DrawsAWholeGameAsTheWorldHoldsItAndThePageAsTheWindow) {
                     << "the words' edges smoothed on the canvas";
             }
             if (world.bullet->fired) {
-                EXPECT_NEAR(scaled.whiteArea(around(world.bullet->x, world.bullet->y, 0.5)), 8, 1.5)
+                EXPECT_NEAR(scaled.whiteArea(around(at.shot.x, at.shot.y, 0.5)), 8, 1.5)
                     << "the window's pixels of white: a shot three window pixels across, scaled";
             }
         }
@@ -392,14 +467,14 @@ TEST_F(Frame, DrawsAWholeGameAsTheWorldHoldsItAndThePageAsTheWindow) {
     for (const int count : {3, 2, 1}) {
         SCOPED_TRACE(std::to_string(count) + " asteroids left");
         world.asteroidsRemaining = count;
-        expectDrawn(drawFrame(), world);
+        expectDrawn(drawFrame(0), world, straightOn(world, 0));
     }
     SCOPED_TRACE("the last asteroid destroyed");
     world.asteroidsRemaining = 0;
     for (auto& a : world.asteroids) {
         a->alive = false;
     }
-    expectDrawn(drawFrame(), world);
+    expectDrawn(drawFrame(0), world, straightOn(world, 0));
 }
 
 // A game pad as the Linux game reads it, through SDL: an SDL virtual controller (no /dev/input
@@ -417,7 +492,7 @@ TEST_F(Frame, PlaysWithAPadThroughSDL) {
             readPads(world, controls);
             updateWorld(world);
         }
-        expectDrawn(drawFrame(), world);
+        expectDrawn(drawFrame(0), world, straightOn(world, 0));
     };
     SDL_VirtualJoystickDesc pad{};
     pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;

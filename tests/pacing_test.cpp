@@ -34,3 +34,49 @@ TEST(StepPacing, TakingEveryDueStepRunsEachStepAStallHeldBackAtItsOwnTime) {
         EXPECT_EQ(taken[i], start + static_cast<int>(i) * stepPeriod);
     }
 }
+
+// A loop that draws at every refresh runs every step due, sixty a second whatever the display's rate,
+// but no burst after a stall.
+TEST(StepPacing, ALoopAtTheDisplaysRefreshRunsSixtyStepsASecond) {
+    const PaceClock::time_point start{std::chrono::hours(1)};
+    for (const int refresh : {30, 50, 60, 144}) {
+        StepSchedule schedule{start};
+        int steps = 0;
+        for (int k = 0; k <= refresh; ++k) {
+            steps += takeDueSteps(
+                schedule,
+                start +
+                    k * std::chrono::duration_cast<PaceClock::duration>(std::chrono::seconds(1)) / refresh);
+        }
+        EXPECT_EQ(steps, 61) << "a second's steps, and the first, at " << refresh << " refreshes a second";
+    }
+    StepSchedule stalled{start};
+    EXPECT_EQ(takeDueSteps(stalled, start + std::chrono::seconds(1)), 3);
+    EXPECT_EQ(stalled.nextDue, start + std::chrono::seconds(1) + stepPeriod) << "the grid restarted";
+}
+
+// Frames drawn one after another: swaps that the display paces hold them to its refresh while the
+// game waits; others come as fast as they are drawn, or as slowly as drawing takes.
+TEST(StepPacing, TellsSwapsTheDisplayPacesFromOthers) {
+    const struct {
+        const char* what;
+        double frameMs, processorShare;
+        Swaps verdict;
+    } cases[] = {
+        {"a display at 60 a second", 16.7, 0.05, Swaps::paced},
+        {"a display at 240 a second", 4.2, 0.2, Swaps::paced},
+        {"swaps not paced", 0.3, 1, Swaps::unpaced},
+        {"drawing that takes 5 ms, swaps not paced", 5, 0.95, Swaps::unpaced},
+    };
+    for (const auto& c : cases) {
+        SwapWatch watch;
+        Swaps verdict = Swaps::watching;
+        for (int frame = 0; verdict == Swaps::watching && frame < 1000; ++frame) {
+            const std::chrono::duration<double, std::milli> at(frame * c.frameMs);
+            verdict =
+                watchSwaps(watch, PaceClock::time_point{std::chrono::duration_cast<PaceClock::duration>(at)},
+                           std::chrono::duration_cast<std::chrono::nanoseconds>(at * c.processorShare));
+        }
+        EXPECT_EQ(verdict, c.verdict) << c.what;
+    }
+}

@@ -14,14 +14,19 @@
 
 namespace {
 
-// A display refreshing 144 times a second calls back every 7 ms; the page still steps and draws sixty
-// times a second, once in each callback that a step has come due by. On the page's clock, moved as
-// such a browser would: the steps due by 1995 ms, at 0, 16.7, ... 1983 ms, are 120; a page stepping
-// at each callback would draw 286 frames.
-TEST(Page, StepsSixtyTimesASecondWhenTheBrowserCallsBackMoreOften) {
+// A display refreshing 30 to 240 times a second calls back as often, and the page draws a new
+// picture at each callback, of the world as it stands at that moment (frame_test.cpp judges where
+// everything is). On the page's clock, two seconds at each rate, as such a browser would.
+TEST(Page, DrawsAPictureAtEveryCallbackWhateverTheDisplaysRate) {
     PageSession page("--fake-clock");
-    EXPECT_EQ(page.js("for (let ms = 0; ms < 2000; ms += 7) testHooks.advanceTo(ms); return testHooks.draws"),
-              "120");
+    for (const int rate : {30, 60, 90, 120, 144, 240}) {
+        EXPECT_EQ(
+            page.js("const start = performance.now(), draws = testHooks.draws; for (let k = 1; k <= 2 * " +
+                    std::to_string(rate) + "; k++) testHooks.advanceTo(start + k * 1000 / " +
+                    std::to_string(rate) + "); return testHooks.draws - draws"),
+            std::to_string(2 * rate))
+            << rate << " callbacks a second";
+    }
 }
 
 // What is amiss in the page's layout for a viewport of `width` by `height`: the field must be the

@@ -3,9 +3,6 @@
 #include "input/controls.h"
 #include "input/keyboard.h"
 #include "render/glut.h"
-#include "render/opengl.h"
-#include "render/picture.h"
-#include "render/scene.h"
 #include "world/world.h"
 
 static_assert(keyLeft == GLUT_KEY_LEFT && keyUp == GLUT_KEY_UP && keyRight == GLUT_KEY_RIGHT,
@@ -13,16 +10,11 @@ static_assert(keyLeft == GLUT_KEY_LEFT && keyUp == GLUT_KEY_UP && keyRight == GL
 
 Controls controls;
 
-void displayScene() {
-    static Picture picture;  // kept from frame to frame, so that drawing allocates nothing
-    describeScene(world, picture);
-    drawPicture(picture);
-    glutSwapBuffers();
-}
-
+// A window shown again may be on another display, or its swaps paced once more.
 void visibilityChanged(int state) {
     if (state == GLUT_VISIBLE) {
         glutIdleFunc(updateWorld);
+        drawEveryRefresh();
     }
 }
 

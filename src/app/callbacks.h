@@ -7,10 +7,12 @@
 
 extern Controls controls;
 
-// Display: draws the world as it is and shows it. Changes nothing.
+// The desktop's loop (desktop.cpp). Display: draws the world as it stands now and shows it; changes
+// nothing. Idle: reads the pads and runs the update steps that are due, and asks for a redraw.
 void displayScene();
-// Idle: reads the pads and runs the update step when it is due (desktop.cpp), and asks for a redraw.
 void updateWorld();
+// Tries a picture every refresh again, as at the start: the swaps may be paced now.
+void drawEveryRefresh();
 // Brings the idle callback back whenever the window shows again.
 void visibilityChanged(int state);
 void keyPressed(unsigned char key, int x, int y);

@@ -16,6 +16,7 @@ void openGameWindow(int& argc, char** argv) {
     glutInitWindowSize(720, 640);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB);
     glutCreateWindow("Bexum Asteroids Game");
+    requestPacedSwaps();
 
     glutDisplayFunc(displayScene);
     glutVisibilityFunc(visibilityChanged);

@@ -22,3 +22,10 @@ void installClocks();
 // Waits until input for the game window arrives or `timeout` passes, whichever is first.
 // Returns true when input is waiting. The desktop loop's wait: a page never waits.
 bool waitForInput(std::chrono::nanoseconds timeout);
+
+// Asks the graphics driver to hold each buffer swap of the current window to the display's refresh
+// (a swap interval of one), where it lets the game ask.
+void requestPacedSwaps();
+
+// The processor time the process has used so far, all its threads together.
+std::chrono::nanoseconds processorTime();

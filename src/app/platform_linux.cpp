@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <sstream>
+#include <string>
 #include <thread>
 
 #include "app/platform.h"
@@ -71,4 +73,33 @@ bool waitForInput(std::chrono::nanoseconds timeout) {
     const timespec wait{static_cast<time_t>(seconds.count()), static_cast<long>((timeout - seconds).count())};
     pollfd connection{ConnectionNumber(display), POLLIN, 0};
     return ppoll(&connection, 1, &wait, nullptr) > 0;
+}
+
+// By whichever of GLX's three extensions for it the driver offers: Mesa's drivers offer them all.
+void requestPacedSwaps() {
+    Display* display = glXGetCurrentDisplay();
+    if (display == nullptr) {
+        return;
+    }
+    std::istringstream extensions(glXQueryExtensionsString(display, DefaultScreen(display)));
+    const auto function = [](const char* name) {
+        return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name));
+    };
+    for (std::string extension; extensions >> extension;) {
+        if (extension == "GLX_EXT_swap_control") {
+            reinterpret_cast<PFNGLXSWAPINTERVALEXTPROC>(function("glXSwapIntervalEXT"))(
+                display, glXGetCurrentDrawable(), 1);
+            return;
+        }
+        if (extension == "GLX_MESA_swap_control") {
+            reinterpret_cast<PFNGLXSWAPINTERVALMESAPROC>(function("glXSwapIntervalMESA"))(1);
+            return;
+        }
+    }
+}
+
+std::chrono::nanoseconds processorTime() {
+    timespec used{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
 }

@@ -2,7 +2,9 @@
 #include <emscripten/eventloop.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <ctime>
 #include <optional>
@@ -19,11 +21,12 @@
 #include "world/world.h"
 
 // The page: the game in a browser, through Emscripten's html5.h and WebGL, the whole of its story
-// here. A page must never block its thread, and a browser calls back once per display refresh (60,
-// 120 or 144 times a second) and not at all while the page is hidden. So the world steps on the same
-// grid of sixtieths of a second as on the desktop, and a callback runs every step that has come due
-// since the last one, each at its own time: a page shown again after an hour hidden is where an hour
-// of play would have put it.
+// here. A page must never block its thread, and a browser calls back once per display refresh (30 to
+// 240 times a second) and not at all while the page is hidden. So the world steps on the same grid
+// of sixtieths of a second as on the desktop, and a callback runs every step that has come due since
+// the last one, each at its own time: a page shown again after an hour hidden is where an hour of
+// play would have put it. Each callback then draws the world as it stands at that refresh, carried on
+// from its last step, whenever that differs from what the canvas shows.
 
 namespace {
 
@@ -48,7 +51,7 @@ std::int64_t epochSeconds() {
 // ---- The steps ------------------------------------------------------------------------------------
 
 StepSchedule schedule;
-bool drawDue = true;  // a step has run, or the canvas is new, since the last draw
+PaceClock::time_point lastStep;  // the time of the last step run
 
 // Runs every step due by now, each at its own time. The animation frame runs them, and so does every
 // key before it reaches the game: a browser late with its frame would otherwise have the rules read
@@ -57,7 +60,7 @@ bool drawDue = true;  // a step has run, or the canvas is new, since the last dr
 void runDueSteps() {
     while ((stepTime = takeDueStep(schedule, PaceClock::now()))) {
         updateWorld(world);
-        drawDue = true;
+        lastStep = *stepTime;
     }
 }
 
@@ -112,21 +115,26 @@ void readPads() {
 
 // ---- The loop: steps, pads and a frame in each animation frame -----------------------------------
 
-Picture picture;
+Picture shown, next;  // what the canvas shows, and the picture of the moment to draw
 
-void draw() {
-    drawDue = false;
-    describeScene(world, picture);
-    drawPicture(picture);
+// The world as it stands at `moment`, drawn unless the canvas shows it already (nothing has moved,
+// as once every asteroid is gone) or `always` (the canvas is new).
+void draw(PaceClock::time_point moment, bool always) {
+    describeScene(world, std::chrono::duration<double, std::milli>(moment - lastStep).count(), next);
+    if (always || next != shown) {
+        drawPicture(next);
+        std::swap(shown, next);
+    }
 }
 
-// One draw a frame at most, of the newest world.
-EM_BOOL animationFrame(double /*time*/, void* /*data*/) {
+// One draw a frame at most, of the moment of the browser's refresh, `time` on the page's clock: not
+// before the last step, which a key may have run since the refresh began.
+EM_BOOL animationFrame(double time, void* /*data*/) {
     runDueSteps();
     readPads();
-    if (drawDue) {
-        draw();
-    }
+    const auto refresh = PaceClock::time_point(
+        std::chrono::duration_cast<PaceClock::duration>(std::chrono::duration<double, std::milli>(time)));
+    draw(std::clamp(refresh, lastStep, PaceClock::now()), false);
     return EM_TRUE;
 }
 
@@ -221,7 +229,7 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE void canvasResized(int width, int height, int showing) {
     resizeRendering(width, height);
     if (showing != 0) {
-        draw();
+        draw(PaceClock::now(), true);
     }
 }
 
@@ -256,6 +264,7 @@ int main() {
     followCanvasSize();
     takeTheGamesKeys();
     padsReadable = gamepadsCanBeRead() != 0;
-    animationFrame(0, nullptr);  // the first frame at once, not at the display's next refresh
+    runDueSteps();  // the first frame at once, not at the display's next refresh
+    draw(PaceClock::now(), true);
     emscripten_request_animation_frame_loop(animationFrame, nullptr);
 }

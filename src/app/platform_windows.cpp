@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstdint>
+
 #include "app/platform.h"
 
 void detachConsole() { FreeConsole(); }
@@ -11,4 +13,22 @@ void prepareRenderer() {}
 bool waitForInput(std::chrono::nanoseconds timeout) {
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(timeout).count();
     return MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT) == WAIT_OBJECT_0;
+}
+
+void requestPacedSwaps() {
+    using SwapInterval = BOOL(WINAPI*)(int);
+    if (const auto setInterval = reinterpret_cast<SwapInterval>(
+            reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")))) {
+        setInterval(1);
+    }
+}
+
+// In 100-nanosecond units.
+std::chrono::nanoseconds processorTime() {
+    FILETIME created{}, ended{}, kernel{}, user{};
+    GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user);
+    const auto units = [](FILETIME t) {
+        return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32U) | t.dwLowDateTime;
+    };
+    return std::chrono::nanoseconds(100 * static_cast<std::int64_t>(units(kernel) + units(user)));
 }

@@ -11,10 +11,12 @@
 
 struct Colour {
     float red, green, blue;
+    bool operator==(const Colour&) const = default;
 };
 
 struct Vertex {
     float x, y;
+    bool operator==(const Vertex&) const = default;
 };
 
 constexpr float fieldUnits = 50;  // the field's side
@@ -36,8 +38,16 @@ struct Mark {
     float angleDegrees = 0;
     std::span<const Vertex> outline = {};  // lines: around the shape's origin
     std::string_view text = {};
+
+    // The same shape, colour, place and words. (Shapes are the game's constant outlines.)
+    bool operator==(const Mark& other) const {
+        return kind == other.kind && colour == other.colour && at == other.at &&
+               angleDegrees == other.angleDegrees && outline.data() == other.outline.data() &&
+               outline.size() == other.outline.size() && text == other.text;
+    }
 };
 
 struct Picture {
     std::vector<Mark> marks;
+    bool operator==(const Picture&) const = default;
 };

@@ -2,25 +2,27 @@
 
 #include "render/picture.h"
 #include "render/status_text.h"
+#include "world/update.h"
 #include "world/world.h"
 
-void describeScene(const World& w, Picture& picture) {
+void describeScene(const World& w, double msSinceStep, Picture& picture) {
+    const Moment now = momentAfterStep(w, msSinceStep);
     picture.marks.clear();
     if (!gameOver(w)) {
         drawRemainingLabel(picture);
         drawRemainingDigit(picture, w);
-        w.ship->draw(picture, w.ship->x, w.ship->y, w.heading, w.thrustHeld);
+        w.ship->draw(picture, now.ship.x, now.ship.y, now.heading, w.thrustHeld);
         // A parked shot lies on the ship and is not drawn.
         if (w.bullet->fired && w.bullet->visible) {
-            w.bullet->draw(picture, w.bullet->x, w.bullet->y);
+            w.bullet->draw(picture, now.shot.x, now.shot.y);
         }
     } else {
         drawGameOver(picture);
     }
     // The asteroids that are left go on drifting behind the game-over text.
-    for (const auto& asteroid : w.asteroids) {
-        if (asteroid->alive) {
-            asteroid->draw(picture, asteroid->x, asteroid->y, w.spin);
+    for (std::size_t i = 0; i < w.asteroids.size(); ++i) {
+        if (w.asteroids[i]->alive) {
+            w.asteroids[i]->draw(picture, now.asteroids[i].x, now.asteroids[i].y, now.spin);
         }
     }
 }

@@ -1,5 +1,6 @@
 #include "world/update.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -37,13 +38,51 @@ float rounded(double v) {
     return stored;
 }
 
+float turned(float heading, double ms) { return rounded(heading + ms * turnDegreesPerMs); }
+
+float coasted(float at, float velocity, double ms) {
+    return wrapCoordinate(rounded(at + ms * static_cast<double>(velocity)));
+}
+
+Place direction(float heading) {
+    return {rounded(std::cos(radians(heading))), rounded(std::sin(radians(heading)))};
+}
+
+Place flown(Place at, Place along, double steps) {
+    return {rounded(at.x + along.x * shotStepUnits * steps), rounded(at.y + along.y * shotStepUnits * steps)};
+}
+
+// A span's drift, the same for every asteroid: its time factor, the common spin at its end, and that
+// spin's cosine and sine, taken once (a page catching up on a day hidden runs five million steps at
+// once).
+struct Drift {
+    float step;
+    float spin;
+    double spinX, spinY;
+};
+
+Drift driftOver(float spin, double ms) {
+    const float step = rounded(ms * asteroidTimeFactor);
+    const float turnedSpin = rounded(spin + ms * spinDegreesPerMs);
+    return {step, turnedSpin, std::cos(radians(turnedSpin)), std::sin(radians(turnedSpin))};
+}
+
+// Each asteroid drifts along its diagonal, plus a small second-order push along the common spin
+// direction.
+Place drifted(const Asteroid& a, const Drift& d) {
+    const double step = d.step;
+    const float vx = rounded(static_cast<double>(a.directionX) * a.speed + d.spinX * step);
+    const float vy = rounded(static_cast<double>(a.directionY) * a.speed + d.spinY * step);
+    return {wrapCoordinate(rounded(a.x + vx * step)), wrapCoordinate(rounded(a.y + vy * step))};
+}
+
 void steerShip(World& w, std::int32_t now) {
     if (w.leftHeld != 0) {
-        w.heading = rounded(w.heading + msBetween(w.leftStampMs, now) * turnDegreesPerMs);
+        w.heading = turned(w.heading, msBetween(w.leftStampMs, now));
         w.leftStampMs = now;
     }
     if (w.rightHeld != 0) {
-        w.heading = rounded(w.heading - msBetween(w.rightStampMs, now) * turnDegreesPerMs);
+        w.heading = turned(w.heading, -static_cast<double>(msBetween(w.rightStampMs, now)));
         w.rightStampMs = now;
     }
     if (w.thrustHeld) {
@@ -56,8 +95,8 @@ void steerShip(World& w, std::int32_t now) {
 
 void moveShip(World& w, std::int32_t dt) {
     Ship& ship = *w.ship;
-    ship.x = wrapCoordinate(rounded(ship.x + dt * static_cast<double>(w.velocityX)));
-    ship.y = wrapCoordinate(rounded(ship.y + dt * static_cast<double>(w.velocityY)));
+    ship.x = coasted(ship.x, w.velocityX, dt);
+    ship.y = coasted(ship.y, w.velocityY, dt);
 }
 
 // The shot flies while its stopwatch reads under its lifetime and it has hit nothing; otherwise
@@ -66,10 +105,9 @@ void flyOrParkShot(World& w) {
     Bullet& shot = *w.bullet;
     if (w.stopwatch->elapsed() < shot.lifetimeSeconds && shot.armed) {
         shot.fired = shot.visible = true;
-        const float along = rounded(std::cos(radians(w.heading)));
-        const float across = rounded(std::sin(radians(w.heading)));
-        shot.x = rounded(shot.x + along * shotStepUnits);
-        shot.y = rounded(shot.y + across * shotStepUnits);
+        const Place at = flown({shot.x, shot.y}, direction(w.heading), 1);
+        shot.x = at.x;
+        shot.y = at.y;
     } else {
         w.stopwatch->stop();
         shot.fired = shot.visible = false;
@@ -78,21 +116,14 @@ void flyOrParkShot(World& w) {
     }
 }
 
-// Each asteroid drifts along its diagonal, plus a small second-order push along the common
-// spin direction.
 void driftAsteroids(World& w, std::int32_t dt) {
-    w.asteroidStep = rounded(dt * asteroidTimeFactor);
-    w.spin = rounded(w.spin + dt * spinDegreesPerMs);
-    const double step = w.asteroidStep;
-    // The same for every asteroid, taken once: a page catching up on a day hidden runs five million
-    // steps at once.
-    const double spinX = std::cos(radians(w.spin));
-    const double spinY = std::sin(radians(w.spin));
+    const Drift drift = driftOver(w.spin, dt);
+    w.asteroidStep = drift.step;
+    w.spin = drift.spin;
     for (auto& asteroid : w.asteroids) {
-        const float vx = rounded(static_cast<double>(asteroid->directionX) * asteroid->speed + spinX * step);
-        const float vy = rounded(static_cast<double>(asteroid->directionY) * asteroid->speed + spinY * step);
-        asteroid->x = wrapCoordinate(rounded(asteroid->x + vx * step));
-        asteroid->y = wrapCoordinate(rounded(asteroid->y + vy * step));
+        const Place at = drifted(*asteroid, drift);
+        asteroid->x = at.x;
+        asteroid->y = at.y;
     }
 }
 
@@ -116,4 +147,36 @@ void updateWorld(World& w) {
     driftAsteroids(w, dt);
     w.lastUpdateMs = now;
     resolveCollisions(w);
+}
+
+Moment momentAfterStep(const World& w, double msSinceStep) {
+    Moment m{{w.ship->x, w.ship->y}, w.heading, {w.bullet->x, w.bullet->y}, w.spin, {}};
+    for (std::size_t i = 0; i < m.asteroids.size(); ++i) {
+        m.asteroids[i] = {w.asteroids[i]->x, w.asteroids[i]->y};
+    }
+    if (msSinceStep <= 0) {
+        return m;
+    }
+    const Drift drift = driftOver(w.spin, msSinceStep);
+    m.spin = drift.spin;
+    for (std::size_t i = 0; i < m.asteroids.size(); ++i) {
+        m.asteroids[i] = drifted(*w.asteroids[i], drift);
+    }
+    if (!w.ship->alive) {
+        return m;
+    }
+    const auto heldFor = [&](std::int32_t stampMs) {
+        return std::max(0.0, msSinceStep - msBetween(w.lastUpdateMs, stampMs));
+    };
+    if (w.leftHeld != 0) {
+        m.heading = turned(m.heading, heldFor(w.leftStampMs));
+    }
+    if (w.rightHeld != 0) {
+        m.heading = turned(m.heading, -heldFor(w.rightStampMs));
+    }
+    m.ship = {coasted(w.ship->x, w.velocityX, msSinceStep), coasted(w.ship->y, w.velocityY, msSinceStep)};
+    if (w.bullet->fired && w.bullet->visible && w.bullet->armed) {
+        m.shot = flown(m.shot, direction(m.heading), msSinceStep * stepsPerSecond / 1000);
+    }
+    return m;
 }
