@@ -257,7 +257,8 @@ TEST(Page, InstallsPlaysOfflineAndUpdatesWhole) {
 // Game pads, on a stand-in for the browser's Gamepad API (page_hooks.js): until the browser shows the
 // page a pad, the page asks for a button to be pressed; then it names the pad, or one of a layout it
 // cannot play with as not supported, which does nothing. A browser without the Gamepad API, or one
-// that refuses the page its pads, leaves it playing by keys, with no error and no word of pads.
+// that refuses the page its pads, leaves it playing by keys, with no error and no word of pads; a
+// key let go with Ctrl held is let go.
 TEST(Page, NamesItsPadsAndPlaysWithoutThem) {
     const std::string line =
         "const p = document.querySelector('#pads'); return p.hidden ? null : p.textContent";
@@ -277,6 +278,8 @@ TEST(Page, NamesItsPadsAndPlaysWithoutThem) {
         EXPECT_EQ(page.js(line), "null") << without;
         page.key("Up", true);
         EXPECT_GT(look(page.frame()).red, 5) << "the flame while Up is held, " << without;
+        page.js("window.dispatchEvent(new KeyboardEvent('keyup', {key: 'ArrowUp', ctrlKey: true}))");
+        EXPECT_EQ(look(page.frame()).red, 0) << "the flame once Up is let go with Ctrl held, " << without;
     }
 }
 

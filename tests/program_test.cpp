@@ -107,7 +107,15 @@ protected:
     void SetUp() override {
         if (std::getenv("ASTEROIDS_PAGE") != nullptr) {
             const char* options = std::getenv("ASTEROIDS_PAGE_OPTIONS");
-            game = std::make_unique<PageSession>(options != nullptr ? options : "");
+            auto onPage = std::make_unique<PageSession>(options != nullptr ? options : "");
+            // The game is played with the page's "Full screen" button focused, as once it is clicked.
+            ASSERT_EQ(
+                onPage->js(
+                    "const b = document.querySelector('.help .fullscreen'); b.focus(); window.clicks = 0;"
+                    " b.addEventListener('click', () => clicks++); return document.activeElement === b"),
+                "true");
+            page = onPage.get();
+            game = std::move(onPage);
         } else {
             auto desktop = std::make_unique<WindowGame>();
             ASSERT_NE(desktop->window, 0U) << "no game window within 30 s";
@@ -148,6 +156,7 @@ protected:
 
     std::unique_ptr<Game> game;
     WindowGame* window = nullptr;
+    PageSession* page = nullptr;
 };
 
 // One game, played as a player would, its whole frame judged after each thing done: turns both ways,
@@ -223,6 +232,12 @@ TEST_F(Program, TurnsFiresThrustsAndEndsInGameOver) {
     EXPECT_LE(over.statusLetters, 4) << "the status line at game over";
     EXPECT_EQ(over.red, 0) << "a flame at game over";
     EXPECT_GE(over.asteroids, 1) << "the asteroids left drift on behind the words";
+    if (page != nullptr) {
+        EXPECT_EQ(page->js("return [document.activeElement.textContent, clicks,"
+                           " Boolean(document.fullscreenElement ?? document.webkitFullscreenElement)]"),
+                  "[\"Full screen\",0,false]")
+            << "the focused button, its clicks and full screen, after the game's keys";
+    }
 }
 
 // Windows puts the frame's outer corner at the top left, and the drawing inside its border and

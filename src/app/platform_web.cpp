@@ -173,16 +173,21 @@ EM_JS(void, followCanvasSize, (), {
 
 // The keys the game takes, as browsers name them, and the codes the rules know them by (the down
 // arrow, GLUT's 103, does nothing, but is the game's so that it never scrolls the page). A key held
-// down gives one press and one release: the browser's repeats are dropped. A key with Ctrl, Alt or
-// the command key stays the browser's (closing or reloading the tab, going back).
+// down gives one press and one release: the browser's repeats are dropped. The game's keys are the
+// game's alone, whatever has the focus: Space does not press a focused button. A key pressed with
+// Ctrl, Alt or the command key stays the browser's (closing or reloading the tab, going back), but a
+// game's key let go is let go, whatever is held with it.
 EM_JS(void, takeTheGamesKeys, (), {
     const codes = {'ArrowLeft': 100, 'ArrowUp': 101, 'ArrowRight': 102, 'ArrowDown': 103, ' ': 32};
     const key = (event) => {
         const code = codes[event.key];
+        const down = event.type === 'keydown';
         if (code && !event.ctrlKey && !event.altKey && !event.metaKey) {
             event.preventDefault();
-            if (!event.repeat) _pressGameKey(code, event.type === 'keydown', 0);
+        } else if (!code || down) {
+            return;
         }
+        if (!event.repeat) _pressGameKey(code, down, 0);
     };
     window.addEventListener('keydown', key, true);
     window.addEventListener('keyup', key, true);
