@@ -1,10 +1,12 @@
 // The game measured from outside, as a player's machine runs it, on the X server DISPLAY names (a
 // private Xvfb under xvfb-run) with real key presses: the shipped game; the same game in two other paces, one
-// that never waits and one that sleeps until the step is due, deaf to input; and the Windows build under
+// that never waits and one that sleeps until the step is due, deaf to input; the shipped game on displays
+// that pace its swaps 60 and 144 times a second (tests/support/paced_swaps.cpp); and the Windows build under
 // Wine. Prints their figures side by side, then the shipped game's over each other's. Figures only: it never
 // passes or fails on time.
 //
-//   xvfb-run -a game_bench [shipped] [free-running] [plain-sleep] [wine]     (all four by default)
+//   xvfb-run -a game_bench [shipped] [free-running] [plain-sleep] [paced-60] [paced-144] [wine]   (all by
+//   default)
 
 #include <dirent.h>
 #include <sys/utsname.h>
@@ -39,17 +41,20 @@ constexpr int presses = 60;
 // Around where the ship starts, (5, 20) on the field.
 constexpr Rect shipArea{32, 344, 112, 424};
 
-// A game measured: a program, and the pace it is given.
+// A game measured: a program, the pace it is given, and the rate at which its display paces its swaps.
 struct Contender {
     const char* name;
     std::vector<std::string> command;
-    const char* pacing;  // the benchmark build's, or nothing for the game's own
+    const char* pacing;                 // the benchmark build's, or nothing for the game's own
+    const char* refreshRate = nullptr;  // swaps not paced, as on Xvfb
 };
 
 const Contender games[] = {
     {"shipped", {ASTEROIDS_EXECUTABLE}, nullptr},
     {"free-running", {ASTEROIDS_BENCH_EXECUTABLE}, "free-running"},
     {"plain-sleep", {ASTEROIDS_BENCH_EXECUTABLE}, "plain-sleep"},
+    {"paced-60", {ASTEROIDS_EXECUTABLE}, nullptr, "60"},
+    {"paced-144", {ASTEROIDS_EXECUTABLE}, nullptr, "144"},
     {"wine", {ASTEROIDS_WINE, ASTEROIDS_WINDOWS_GAME}, nullptr},
 };
 
@@ -130,9 +135,14 @@ Figures measure(const Contender& game, XSession& x) {
     if (game.pacing != nullptr) {
         setenv("ASTEROIDS_BENCH_PACING", game.pacing, 1);
     }
+    if (game.refreshRate != nullptr) {
+        setenv("ASTEROIDS_REFRESH_RATE", game.refreshRate, 1);
+        setenv("LD_PRELOAD", ASTEROIDS_PACED_SWAPS, 1);
+    }
     const Clock::time_point exec = Clock::now();
     GameProcess process(game.command);
     unsetenv("ASTEROIDS_BENCH_PACING");
+    unsetenv("LD_PRELOAD");
     const Window window = x.waitForWindow("Bexum Asteroids Game", windowTimeout);
     if (window == 0) {
         throw std::runtime_error(std::string("no window of the ") + game.name + " game within 30 s");
@@ -200,7 +210,7 @@ struct Row {
 };
 
 const Row rows[] = {
-    {"frames (and steps) per second", [](const Figures& f) { return f.framesPerSecond; }},
+    {"frames per second", [](const Figures& f) { return f.framesPerSecond; }},
     {"frame interval median (ms)", [](const Figures& f) { return percentile(f.frameIntervalsMs, 0.5); }},
     {"frame interval p99 (ms)", [](const Figures& f) { return percentile(f.frameIntervalsMs, 0.99); }},
     {"frame interval max (ms)", [](const Figures& f) { return percentile(f.frameIntervalsMs, 1); }},

@@ -1,7 +1,8 @@
 // The page in each browser engine, measured as a static host serves it, side by side with a page that
 // only clears its canvas in the same engine: navigation to first frame, the CPU of the browser's
 // processes, and the main thread's script time per frame, each a median with its spread; and key to
-// frame. Then, in Chromium, what the page loads (gzipped, as a host would serve it), how long catching
+// frame; then the game's key to frame and script time per frame with its animation frames 60 and 144
+// times a second from a timer, as displays that refresh so often give them. Then, in Chromium, what the page loads (gzipped, as a host would serve it), how long catching
 // up after an hour or a day without callbacks takes, and the game's frame rate when the browser calls
 // back as often as it can. Figures only, never a pass or a fail.
 //
@@ -191,7 +192,12 @@ try {
     for (const [name, address] of [['game', url], ['clear', clearUrl]]) {
       pages[name] = { ...(await firstFrame(engine, address)), ...(await cpuAndScript(engine, address)) };
     }
-    measured.push({ engine, version: pages.game.version, ...pages, keys: await keyToFrame(engine, url) });
+    const refreshes = {};
+    for (const rate of [60, 144]) {
+      log(`${engine}: the game with animation frames ${rate} times a second, left to play in 5 browsers; then ArrowLeft pressed 40 times`);
+      refreshes[rate] = { ...(await cpuAndScript(engine, `${url}#refresh-${rate}`)), keys: await keyToFrame(engine, `${url}#refresh-${rate}`) };
+    }
+    measured.push({ engine, version: pages.game.version, ...pages, keys: await keyToFrame(engine, url), refreshes });
   }
   console.log(`| Figure: the game / the page that only clears (median (least–most)) | ${measured.map((m) => m.engine).join(' | ')} | Goal |`);
   console.log(`|---|${measured.map(() => '---|').join('')}---|`);
@@ -204,8 +210,14 @@ try {
   row('script time per frame, timed by the page, 5 × 5 s', (m) => `${spread(m.game.script, ' ms', 3)} / ${spread(m.clear.script, ' ms', 3)}`);
   row('script time per frame, Chromium\'s DevTools (ScriptDuration)',
     (m) => (m.engine === 'chromium' ? `${spread(m.game.devTools, ' ms', 3)} / ${spread(m.clear.devTools, ' ms', 3)}` : ''));
-  row('key to frame, median / p99 / max of 40', (m) => [0.5, 0.99, 1].map((p) => ms(rank(m.keys, p))).join(' / '),
-    'a step (16.7 ms) and a frame');
+  const keys = (times) => [0.5, 0.99, 1].map((p) => ms(rank(times, p))).join(' / ');
+  row('key to frame, median / p99 / max of 40', (m) => keys(m.keys), 'a step (16.7 ms) and a frame');
+  for (const rate of [60, 144]) {
+    row(`frames ${rate} a second: key to frame, median / p99 / max of 40`, (m) => keys(m.refreshes[rate].keys),
+      'a frame');
+    row(`frames ${rate} a second: script time per frame, timed by the page, 5 × 5 s`,
+      (m) => spread(m.refreshes[rate].script, ' ms', 3));
+  }
   console.log(`\n${measured.map((m) => `${m.engine}: ${m.version}`).join('; ')}. CPU in per cent of one core.`);
 
   if (engines.includes('chromium')) {

@@ -291,9 +291,9 @@ protected:
                 for (std::size_t i = 0; i < (m.kind == Mark::Kind::lineLoop ? n : n - 1); ++i) {
                     const Vertex a = m.outline[i], b = m.outline[(i + 1) % n];
                     for (double t = 0; t <= 1; t += 0.02) {
-                        const double x = a.x + t * (b.x - a.x), y = a.y + t * (b.y - a.y);
-                        const auto px = std::lround((m.at.x + x * cosine - y * sine) * 720 / 50),
-                                   py = std::lround(640 - (m.at.y + x * sine + y * cosine) * 640 / 50);
+                        const double u = a.x + t * (b.x - a.x), v = a.y + t * (b.y - a.y);
+                        const auto px = std::lround((m.at.x + u * cosine - v * sine) * 720 / 50),
+                                   py = std::lround(640 - (m.at.y + u * sine + v * cosine) * 640 / 50);
                         accountFor({static_cast<int>(px) - 2, static_cast<int>(py) - 2,
                                     static_cast<int>(px) + 3, static_cast<int>(py) + 3});
                     }

@@ -10,13 +10,13 @@
 #include <cstdlib>
 #include <thread>
 
-extern "C" void glXSwapBuffers(Display* display, GLXDrawable drawable) {
+extern "C" void glXSwapBuffers(Display* dpy, GLXDrawable drawable) {
     using Clock = std::chrono::steady_clock;
     static const auto swap =
         reinterpret_cast<void (*)(Display*, GLXDrawable)>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
     static const auto period = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(1 / std::atof(std::getenv("ASTEROIDS_REFRESH_RATE"))));
     static const auto firstRefresh = Clock::now();
-    swap(display, drawable);
+    swap(dpy, drawable);
     std::this_thread::sleep_until(firstRefresh + ((Clock::now() - firstRefresh) / period + 1) * period);
 }

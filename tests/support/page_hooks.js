@@ -18,6 +18,8 @@
 //                                 that cannot be made to emulate one
 //   #no-gamepads, #gamepads-throw navigator.getGamepads missing, or throwing as it does for a page
 //                                 not allowed pads
+//   #refresh-N                    animation frames N times a second, on the grid of a display that
+//                                 refreshes so often, from a timer (the benchmark)
 // The flags come after the address's #, comma-separated: #fake-clock,touch.
 (() => {
   const hooks = (window.testHooks = { draws: 0, callbacks: 0, scriptMs: 0, problems: [], keyToFrame: [] });
@@ -105,7 +107,12 @@
     };
   }
 
-  const request = window.requestAnimationFrame.bind(window);
+  const refresh = 1000 / Number([...flags].find((flag) => flag.startsWith('refresh-'))?.slice(8));
+  let due = 0;  // the next refresh
+  const request = refresh ? (callback) => {
+    due = Math.max(due + refresh, Math.ceil(performance.now() / refresh) * refresh);
+    setTimeout(() => callback(due), due - performance.now());
+  } : window.requestAnimationFrame.bind(window);
   window.requestAnimationFrame = (callback) => request((time) => {
     hooks.callbacks += 1;
     const start = performance.now();
