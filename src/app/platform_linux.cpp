@@ -75,7 +75,8 @@ bool waitForInput(std::chrono::nanoseconds timeout) {
     return ppoll(&connection, 1, &wait, nullptr) > 0;
 }
 
-// By whichever of GLX's three extensions for it the driver offers: Mesa's drivers offer them all.
+// Through whichever of GLX's extensions for it the driver offers, and never another: asking one it
+// does not offer can end the program. (Mesa's software renderer offers none: its swaps are never held.)
 void requestPacedSwaps() {
     Display* display = glXGetCurrentDisplay();
     if (display == nullptr) {

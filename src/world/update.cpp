@@ -175,6 +175,7 @@ Moment momentAfterStep(const World& w, double msSinceStep) {
         m.heading = turned(m.heading, -heldFor(w.rightStampMs));
     }
     m.ship = {coasted(w.ship->x, w.velocityX, msSinceStep), coasted(w.ship->y, w.velocityY, msSinceStep)};
+    // A shot that has hit waits where it hit for the step that parks it.
     if (w.bullet->fired && w.bullet->visible && w.bullet->armed) {
         m.shot = flown(m.shot, direction(m.heading), msSinceStep * stepsPerSecond / 1000);
     }
