@@ -150,7 +150,7 @@ windows:
 .PHONY: web web-serve
 web:
 	@scripts/install-deps $(WEB_PACKAGES)
-	scripts/freeglut-source >/dev/null
+	scripts/debian-source freeglut >/dev/null
 	cmake --preset web
 	cmake --build --preset web -j $(JOBS)
 
