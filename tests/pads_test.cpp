@@ -1,9 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "virtual_pad.h"
 
-// The Windows game's pads, read through SDL as on Linux, under Wine: the Linux frame test's pad,
-// judged by the world alone.
+// The Windows game's pads under Wine, which has no window for the Linux frame test's judging.
 TEST(Pads, PlayThroughSDL) {
     World w;
     createWorld(w);

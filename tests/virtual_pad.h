@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
+#include <tuple>
 
 #include <SDL.h>
 
@@ -13,11 +13,9 @@
 #include "world/update.h"
 #include "world/world.h"
 
-// A game pad played through the desktop's reading of pads, on an SDL virtual controller (no device
-// needed): plugged in while the game plays, its D-pad, bottom button, stick and trigger pressed in
-// turn, and pulled out with the trigger held. After each, `judge` looks at what more it can see: the
-// Linux frame test at the frame in the game's window; the Windows unit tests, under Wine where no
-// window can be had, at nothing more.
+// A pad read as the desktop reads pads, an SDL virtual controller: plugged in while the game plays,
+// its D-pad, bottom button, stick and trigger pressed in turn, pulled out with the trigger held; after
+// each, `judge` looks at what more it can see (the Linux frame test, the window's frame).
 inline void playAVirtualPad(World& w, Controls& c, const std::function<void()>& judge) {
     FakeClocks clocks;
     int step = 0;
@@ -38,27 +36,24 @@ inline void playAVirtualPad(World& w, Controls& c, const std::function<void()>& 
     const int plugged = SDL_JoystickAttachVirtualEx(&pad);
     ASSERT_GE(plugged, 0) << SDL_GetError();
     SDL_Joystick* const joystick = SDL_JoystickOpen(plugged);
-    const struct {
-        const char* what;
-        bool axis;
-        int index, value;
-    } presses[] = {
-        {"the D-pad's left", false, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1},
-        {"the bottom button", false, SDL_CONTROLLER_BUTTON_A, 1},
-        {"the left stick pushed right", true, SDL_CONTROLLER_AXIS_LEFTX, 32767},
-        {"the right trigger", true, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767},
+    const auto set = [&](bool axis, int index, int value) {
+        axis ? SDL_JoystickSetVirtualAxis(joystick, index, static_cast<Sint16>(value))
+             : SDL_JoystickSetVirtualButton(joystick, index, static_cast<Uint8>(value));
     };
-    for (const auto& press : presses) {
-        SCOPED_TRACE(press.what);
+    // Each held for six steps: what, whether an axis, its index, its value, and which way it turns.
+    const std::tuple<const char*, bool, int, int, int> presses[] = {
+        {"the D-pad's left", false, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1, 1},
+        {"the bottom button", false, SDL_CONTROLLER_BUTTON_A, 1, 0},
+        {"the left stick pushed right", true, SDL_CONTROLLER_AXIS_LEFTX, 32767, -1},
+        {"the right trigger", true, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767, 0}};
+    for (const auto& [what, axis, index, value, turn] : presses) {
+        SCOPED_TRACE(what);
         const float heading = w.heading;
-        press.axis ? SDL_JoystickSetVirtualAxis(joystick, press.index, static_cast<Sint16>(press.value))
-                   : SDL_JoystickSetVirtualButton(joystick, press.index, static_cast<Uint8>(press.value));
+        set(axis, index, value);
         play(6);
-        EXPECT_EQ(press.index == SDL_CONTROLLER_BUTTON_DPAD_LEFT && !press.axis, w.heading > heading);
-        EXPECT_EQ(press.index == SDL_CONTROLLER_AXIS_LEFTX && press.axis, w.heading < heading);
-        if (press.index != SDL_CONTROLLER_AXIS_TRIGGERRIGHT || !press.axis) {
-            press.axis ? SDL_JoystickSetVirtualAxis(joystick, press.index, 0)
-                       : SDL_JoystickSetVirtualButton(joystick, press.index, 0);
+        EXPECT_EQ((w.heading > heading) - (w.heading < heading), turn) << "the turn";
+        if (!axis || index != SDL_CONTROLLER_AXIS_TRIGGERRIGHT) {  // the trigger stays held
+            set(axis, index, 0);
         }
     }
     EXPECT_TRUE(w.thrustHeld && w.stopwatch->startTicks > 0) << "the trigger held, and the shot fired";
