@@ -33,9 +33,9 @@ TEST_PACKAGES := $(sort $(CHECK_PACKAGES) $(PACKAGE_PACKAGES) x11-utils desktop-
 SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xauth xdotool imagemagick
 BENCH_PACKAGES := $(CHECK_PACKAGES) libbenchmark-dev
 
-# Windows: cross-built with mingw-w64 against freeglut built from Debian's source package (apt-get
-# source needs dpkg-dev, and Debian's keyring to check it where the system is not Debian) and
-# GoogleTest from Debian's sources, the icon rendered from the SVG and packed with icotool; Wine runs
+# Windows: cross-built with mingw-w64 against freeglut and SDL2 built from Debian's source packages
+# (apt-get source needs dpkg-dev, and Debian's keyring to check them where the system is not Debian)
+# and GoogleTest from Debian's sources, the icon rendered from the SVG and packed with icotool; Wine runs
 # the tests, NSIS makes the installer and zip the .zip.
 WINDOWS_PACKAGES := make cmake g++-mingw-w64-x86-64-posix dpkg-dev debian-archive-keyring googletest \
 	librsvg2-bin icoutils wine64
@@ -138,11 +138,11 @@ game:
 	cmake --preset game
 	cmake --build --preset game -j $(JOBS)
 
-# build/windows/asteroids.exe, with freeglut built once into build/windows-deps.
+# build/windows/asteroids.exe, with freeglut and SDL2 built once into build/windows-deps.
 .PHONY: windows windows-package
 windows:
 	@scripts/install-deps $(WINDOWS_PACKAGES)
-	scripts/windows-freeglut build/windows-deps
+	scripts/windows-deps build/windows-deps
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
 
@@ -150,7 +150,7 @@ windows:
 .PHONY: web web-serve
 web:
 	@scripts/install-deps $(WEB_PACKAGES)
-	scripts/freeglut-source >/dev/null
+	scripts/debian-source freeglut >/dev/null
 	cmake --preset web
 	cmake --build --preset web -j $(JOBS)
 

@@ -1,14 +1,14 @@
 # The browser build: the game as a static page in ASTEROIDS_PAGE_DIR, index.html and what it
 # loads. The page's letters are taken at build time (web/page_fonts.py) from GLUT's bitmap font in
-# Debian's freeglut source package (scripts/freeglut-source) and from TeX Gyre Heros (Debian's
+# Debian's freeglut source package (scripts/debian-source) and from TeX Gyre Heros (Debian's
 # fonts-texgyre); their licences go beside the page.
-set(ASTEROIDS_FREEGLUT_SOURCE "${PROJECT_SOURCE_DIR}/build/freeglut-source/src" CACHE PATH
+set(ASTEROIDS_FREEGLUT_SOURCE "${PROJECT_SOURCE_DIR}/build/sources/freeglut/src" CACHE PATH
   "Debian's freeglut source package, unpacked, whose font data the page's letters are drawn from")
 set(ASTEROIDS_OUTLINE_FONT "/usr/share/texmf/fonts/opentype/public/tex-gyre/texgyreheros-regular.otf" CACHE FILEPATH
   "TeX Gyre Heros, whose outlines the page's letters are drawn from at any scale but the window's")
 set(ASTEROIDS_PAGE_DIR "${PROJECT_BINARY_DIR}/page" CACHE PATH "Where the page is written")
 set(font_data "${ASTEROIDS_FREEGLUT_SOURCE}/src/fg_font_data.c")
-foreach(needed "${font_data}:scripts/freeglut-source fetches it" "${ASTEROIDS_OUTLINE_FONT}:Debian's fonts-texgyre has it")
+foreach(needed "${font_data}:scripts/debian-source freeglut fetches it" "${ASTEROIDS_OUTLINE_FONT}:Debian's fonts-texgyre has it")
   string(REPLACE ":" ";" needed "${needed}")
   list(GET needed 0 file)
   if(NOT EXISTS "${file}")

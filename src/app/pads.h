@@ -4,8 +4,8 @@
 
 struct World;
 
-// The game pads of the desktop platform: SDL2's game controllers on Linux (pads_sdl.cpp), XInput on
-// Windows (pads_xinput.cpp). Without them the game plays by keys.
+// The desktop's game pads, on Linux and Windows: SDL2's game controllers (pads_sdl.cpp). Without
+// them the game plays by keys.
 
 // Opens the platform's pads, once the window system is up.
 void openPads();

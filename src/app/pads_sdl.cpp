@@ -6,9 +6,10 @@
 #include "app/pads.h"
 #include "input/gamepad.h"
 
-// Linux's pads, through SDL2's GameController API: its database of pads lays each out as the standard
-// gamepad, and it sees pads plugged in and pulled out. SDL opens no window or video of its own:
-// freeglut keeps the game's window.
+// The desktop's pads, through SDL2's GameController API: its database of pads lays each out as the
+// standard gamepad, whatever the driver that reads it (on Windows XInput, DirectInput, raw input or
+// SDL's own for PlayStation and Switch pads), and it sees pads plugged in and pulled out. SDL opens
+// no window or video of its own: freeglut keeps the game's window.
 
 namespace {
 
