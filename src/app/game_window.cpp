@@ -1,10 +1,13 @@
 #include "app/game_window.h"
 
+#include <cmath>
+
 #include "app/callbacks.h"
 #include "app/pads.h"
 #include "app/platform.h"
 #include "render/glut.h"
 #include "render/opengl.h"
+#include "render/picture.h"
 #include "world/world.h"
 
 void openGameWindow(int& argc, char** argv) {
@@ -13,12 +16,15 @@ void openGameWindow(int& argc, char** argv) {
     glutInit(&argc, argv);
     installClocks();
     glutInitWindowPosition(0, 0);
-    glutInitWindowSize(720, 640);
+    const double scale = screenScale();
+    glutInitWindowSize(static_cast<int>(std::lround(windowWidth * scale)),
+                       static_cast<int>(std::lround(windowHeight * scale)));
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB);
     glutCreateWindow("Bexum Asteroids Game");
     requestPacedSwaps();
 
     glutDisplayFunc(displayScene);
+    glutReshapeFunc(resizeRendering);
     glutVisibilityFunc(visibilityChanged);
     glutIdleFunc(updateWorld);
     glutKeyboardFunc(keyPressed);

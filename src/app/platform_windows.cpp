@@ -10,6 +10,15 @@ void requireDisplay(int /*argc*/, char** /*argv*/) {}
 
 void prepareRenderer() {}
 
+// The screen's DPI as Windows tells a program that its manifest declares aware of it (an unaware one
+// is told 96, and its window enlarged as a bitmap, blurred).
+double screenScale() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi / 96.0 : 1;
+}
+
 bool waitForInput(std::chrono::nanoseconds timeout) {
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(timeout).count();
     return MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT) == WAIT_OBJECT_0;
