@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
+
 #include <cmath>
 #include <fstream>
 #include <map>
@@ -27,7 +29,28 @@ const char* const wineGame = std::getenv("ASTEROIDS_WINE_GAME");
 const int mallocFixed =
     setenv("GLIBC_TUNABLES", "glibc.malloc.mmap_threshold=131072:glibc.malloc.trim_threshold=131072", 1);
 
-// The game on a desktop: its process and its window.
+// The screen's dots per inch, where the test's row gives them (ASTEROIDS_SCREEN_DPI): the window
+// opens that many 96ths of 720 by 640.
+const char* const screenDpi = std::getenv("ASTEROIDS_SCREEN_DPI");
+const double screenScale = screenDpi != nullptr ? std::atof(screenDpi) / 96 : 1;
+
+// Wine's registry value that Windows' display settings set for the screen's DPI, read or changed with
+// `reg`, as in "query /v LogPixels"; what Wine's `reg query` says.
+std::string logPixels(const std::string& arguments) {
+    const std::string command = ASTEROIDS_WINE " reg " + arguments + " 2>/dev/null";
+    FILE* reg = popen(command.c_str(), "r");
+    std::string said;
+    for (int c = 0; (c = std::fgetc(reg)) != EOF;) {
+        said += static_cast<char>(c);
+    }
+    pclose(reg);
+    return said;
+}
+const std::string desktopKey = "'HKCU\\Control Panel\\Desktop' /v LogPixels";
+
+// The game on a desktop: its process and its window, on a screen of the row's DPI, given as a desktop
+// gives it, and taken back once the game has ended: on X, Xft.dpi in the server's resources (as xrdb
+// sets them); under Wine, LogPixels in the prefix's registry, as it was before.
 class WindowGame : public Game {
 public:
     WindowGame() {
@@ -38,14 +61,41 @@ public:
     // Under Wine the process started is the launcher that waits for the game: ending it would
     // leave the game running. Ending the prefix's server ends them all.
     ~WindowGame() override {
+        if (screenDpi != nullptr && wineGame == nullptr) {
+            XDeleteProperty(x.display(), DefaultRootWindow(x.display()), XA_RESOURCE_MANAGER);
+        } else if (screenDpi != nullptr) {
+            const auto at = dpiBefore.find("0x");
+            logPixels(at == std::string::npos
+                          ? "delete " + desktopKey + " /f"
+                          : "add " + desktopKey + " /t REG_DWORD /f /d " +
+                                dpiBefore.substr(at, dpiBefore.find_first_of(" \r\n", at) - at));
+        }
         if (wineGame != nullptr) {
             [[maybe_unused]] const int status = std::system(ASTEROIDS_WINE " wineserver -k");
         }
     }
-    Image frame() override { return x.capture(window); }
+    // Scaled back to the 720 by 640 window's.
+    Image frame() override {
+        Image shot = x.capture(window);
+        return shot.width == 720 && shot.height == 640 ? shot : shot.resampled(720, 640);
+    }
     void key(const char* name, bool down) override { x.key(name, down); }
 
     XSession x;
+    const std::string dpiBefore = [this] {
+        if (screenDpi != nullptr && wineGame == nullptr) {
+            const std::string resources = std::string("Xft.dpi:\t") + screenDpi + "\n";
+            XChangeProperty(x.display(), DefaultRootWindow(x.display()), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                            PropModeReplace, reinterpret_cast<const unsigned char*>(resources.c_str()),
+                            static_cast<int>(resources.size()));
+            XSync(x.display(), False);
+        } else if (screenDpi != nullptr) {
+            const std::string before = logPixels("query " + desktopKey);
+            logPixels("add " + desktopKey + " /t REG_DWORD /f /d " + screenDpi);
+            return before;
+        }
+        return std::string();
+    }();
     GameProcess process{wineGame == nullptr
                             ? std::vector<std::string>{ASTEROIDS_EXECUTABLE}
                             : std::vector<std::string>{ASTEROIDS_WINE, "start", "/wait", "/unix", wineGame}};
@@ -240,18 +290,19 @@ TEST_F(Program, TurnsFiresThrustsAndEndsInGameOver) {
     }
 }
 
-// Windows puts the frame's outer corner at the top left, and the drawing inside its border and
-// title bar. A frame a step: the median interval by the server's clock stays near 16.7 ms on a
-// loaded machine, where a late step is followed by an early one on the game's even grid; 30 or 90
-// steps a second give 33 or 11 ms. On a display that paces the swaps (ASTEROIDS_REFRESH_RATE,
+// At the screen's scale, titled as ever. Windows puts the frame's outer corner at the top left, and
+// the drawing inside its border and title bar. A frame a step: the median interval by the server's clock
+// stays near 16.7 ms on a loaded machine, where a late step is followed by an early one on the game's even
+// grid; 30 or 90 steps a second give 33 or 11 ms. On a display that paces the swaps (ASTEROIDS_REFRESH_RATE,
 // paced_swaps.cpp), a frame every refresh: 6.9 ms apart at 144 a second, and never a step's 16.7.
 TEST_F(Program, OpensItsWindowAtTheTopLeftStepsSixtyTimesASecondAndEndsCleanlyWhenClosed) {
     XSession& x = window->x;
     const Rect at = x.geometry(window->window);
-    EXPECT_TRUE(at.right - at.left == 720 && at.bottom - at.top == 640)
-        << at.right - at.left << " by " << at.bottom - at.top;
-    EXPECT_TRUE(at.left >= 0 && at.top >= 0 && at.left <= (wineGame ? 16 : 0) &&
-                at.top <= (wineGame ? 48 : 0))
+    EXPECT_TRUE(at.right - at.left == std::lround(720 * screenScale) &&
+                at.bottom - at.top == std::lround(640 * screenScale))
+        << at.right - at.left << " by " << at.bottom - at.top << " at " << screenScale << " times";
+    EXPECT_TRUE(at.left >= 0 && at.top >= 0 && at.left <= (wineGame ? 16 * screenScale : 0) &&
+                at.top <= (wineGame ? 48 * screenScale : 0))
         << at.left << ", " << at.top;
     EXPECT_GT(frame().count(isField), 720 * 640 * 9 / 10);
     EXPECT_TRUE(waitFor([&] { return x.shownWindows().size() == 1; }))
@@ -274,6 +325,53 @@ TEST_F(Program, OpensItsWindowAtTheTopLeftStepsSixtyTimesASecondAndEndsCleanlyWh
     x.requestClose(window->window);
     EXPECT_EQ(window->process.waitForExit(milliseconds(10'000)), 0)
         << "closing the window ends the game cleanly";
+}
+
+// The frame scaled to the window at any size as the 720 by 640 window's is: the window resized by the
+// window system, as a player resizes it, from the size it opened at to 720 by 640 or, opened so, to 1.5
+// times that, and back, twice. Before a key is pressed the words and the ship stand still while the
+// asteroids drift and turn: what a frame has as the frame at its size before it had it, scaled back to
+// 720 by 640, lies within two pixels of what is drawn in the frame at the other size taken between
+// them, both ways, words included. The ship's white per area (no asteroid nears it for many seconds)
+// is the 720 by 640 frame's within a quarter, and at the other size the ship's and the words' edges
+// are smoothed.
+TEST_F(Program, DrawsTheFrameScaledToTheWindowsSize) {
+    XSession& x = window->x;
+    const Rect opened = x.geometry(window->window);
+    const int openedWidth = opened.right - opened.left, openedHeight = opened.bottom - opened.top;
+    const std::pair<int, int> sizes[] = {{openedWidth, openedHeight},
+                                         openedWidth == 720 ? std::pair(1080, 960) : std::pair(720, 640)};
+    std::vector<Image> shots, back;  // at each size in turn; scaled back to 720 by 640
+    FrameWatch frames(x, window->window);
+    for (int i = 0; i < 4; ++i) {
+        const auto [width, height] = sizes[i % 2];
+        XResizeWindow(x.display(), window->window, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height));
+        XSync(x.display(), False);
+        // The frames the server reported before the resize are in; a few frames after it, the window
+        // shows one drawn at its new size, which the game takes from the server's notice of it.
+        frames.waitForFrame(milliseconds(0));
+        for (int n = 0; n < 5; ++n) {
+            ASSERT_TRUE(frames.waitForFrame(milliseconds(2'000))) << "no frame within 2 s at " << width;
+        }
+        shots.push_back(x.capture(window->window));
+        ASSERT_TRUE(shots.back().width == width && shots.back().height == height);
+        back.push_back(width == 720 ? shots.back() : shots.back().resampled(720, 640));
+    }
+    for (const int i : {2, 3}) {
+        const auto found = strays(back[i], back[i - 1], 2, &back[i - 2]);
+        EXPECT_TRUE(found.empty()) << found.size() << " still pixels of the frame at " << shots[i].width
+                                   << " by " << shots[i].height
+                                   << " have none drawn near in the other, the first at "
+                                   << found.front().first << ", " << found.front().second;
+    }
+    const Rect ship{32, 344, 112, 424};  // where it starts, at (5, 20)
+    const int scaled = openedWidth == 720 ? 1 : 0;
+    EXPECT_NEAR(back[scaled].whiteArea(ship) / back[1 - scaled].whiteArea(ship), 1, 0.25)
+        << "the ship's white scaled back to the 720 by 640 frame's, against that frame's";
+    EXPECT_GT(smoothness(shots[scaled], onCanvas(shots[scaled], ship)), 0.3) << "the ship's edges smoothed";
+    EXPECT_GT(smoothness(shots[scaled], onCanvas(shots[scaled], statusLine)), 0.3)
+        << "the words' edges smoothed";
 }
 
 // Storms of real key presses, each held up to 3 s or to the end, for ASTEROIDS_SOAK_SECONDS (30 by
