@@ -417,8 +417,9 @@ TEST_F(Frame, DrawsAWholeGameAsTheWorldHoldsItAndScaledAsTheWindow) {
                 page ? page->frameAt(pageMs(lastFrame)) : resizedFrame(width, height, msAfter);
             const Image scaled = canvas.resampled(720, 640);
             const bool windowPixels = canvas.width == 720;
-            for (const auto& [a, b, which] : {std::tuple(&onWindow, &scaled, "the window's"),
-                                              std::tuple(&scaled, &onWindow, "the page's")}) {
+            for (const auto& [a, b, which] :
+                 {std::tuple(&onWindow, &scaled, "the 720 by 640 window's"),
+                  std::tuple(&scaled, &onWindow, page ? "the page's" : "the resized window's")}) {
                 const auto found = strays(*a, *b, windowPixels ? 1 : 2);
                 EXPECT_TRUE(found.empty()) << found.size() << " of " << which
                                            << " drawn pixels have none near in the other, the first at "

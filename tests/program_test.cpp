@@ -34,11 +34,17 @@ const int mallocFixed =
 const char* const screenDpi = std::getenv("ASTEROIDS_SCREEN_DPI");
 const double screenScale = screenDpi != nullptr ? std::atof(screenDpi) / 96 : 1;
 
-// Wine's registry value that Windows' display settings set for the screen's DPI, read or changed with
-// `reg`, as in "query /v LogPixels"; what Wine's `reg query` says.
-std::string logPixels(const std::string& arguments) {
-    const std::string command = ASTEROIDS_WINE " reg " + arguments + " 2>/dev/null";
-    FILE* reg = popen(command.c_str(), "r");
+// What Windows' display settings (Windows 10's) write into the registry for a screen of the row's DPI:
+// LogPixels, and DpiScalingVer, with which Windows, and Wine, tell a program that is not aware of the
+// DPI 96 and scale its window as a bitmap.
+std::vector<std::pair<std::string, std::string>> displaySettings() {
+    return {{"LogPixels", screenDpi}, {"DpiScalingVer", "0x1018"}};
+}
+// Wine's `reg` on a value of their key: "query NAME", "delete NAME /f", ...; what it says.
+std::string desktopValue(const std::string& command, const std::string& name, const std::string& more = "") {
+    const std::string line = ASTEROIDS_WINE " reg " + command + " 'HKCU\\Control Panel\\Desktop' /v " + name +
+                             " " + more + " 2>/dev/null";
+    FILE* reg = popen(line.c_str(), "r");
     std::string said;
     for (int c = 0; (c = std::fgetc(reg)) != EOF;) {
         said += static_cast<char>(c);
@@ -46,11 +52,10 @@ std::string logPixels(const std::string& arguments) {
     pclose(reg);
     return said;
 }
-const std::string desktopKey = "'HKCU\\Control Panel\\Desktop' /v LogPixels";
 
 // The game on a desktop: its process and its window, on a screen of the row's DPI, given as a desktop
 // gives it, and taken back once the game has ended: on X, Xft.dpi in the server's resources (as xrdb
-// sets them); under Wine, LogPixels in the prefix's registry, as it was before.
+// sets them); under Wine, the display settings in the prefix's registry, as they were before.
 class WindowGame : public Game {
 public:
     WindowGame() {
@@ -63,12 +68,14 @@ public:
     ~WindowGame() override {
         if (screenDpi != nullptr && wineGame == nullptr) {
             XDeleteProperty(x.display(), DefaultRootWindow(x.display()), XA_RESOURCE_MANAGER);
-        } else if (screenDpi != nullptr) {
-            const auto at = dpiBefore.find("0x");
-            logPixels(at == std::string::npos
-                          ? "delete " + desktopKey + " /f"
-                          : "add " + desktopKey + " /t REG_DWORD /f /d " +
-                                dpiBefore.substr(at, dpiBefore.find_first_of(" \r\n", at) - at));
+        }
+        for (std::size_t i = 0; i < settingsBefore.size(); ++i) {
+            const std::string& before = settingsBefore[i];
+            const auto at = before.find("0x");
+            const std::string value =
+                at == std::string::npos ? "" : before.substr(at, before.find_first_of(" \r\n", at) - at);
+            desktopValue(value.empty() ? "delete" : "add", displaySettings()[i].first,
+                         value.empty() ? "/f" : "/t REG_DWORD /f /d " + value);
         }
         if (wineGame != nullptr) {
             [[maybe_unused]] const int status = std::system(ASTEROIDS_WINE " wineserver -k");
@@ -82,7 +89,9 @@ public:
     void key(const char* name, bool down) override { x.key(name, down); }
 
     XSession x;
-    const std::string dpiBefore = [this] {
+    // Each display setting's `reg query`.
+    const std::vector<std::string> settingsBefore = [this] {
+        std::vector<std::string> said;
         if (screenDpi != nullptr && wineGame == nullptr) {
             const std::string resources = std::string("Xft.dpi:\t") + screenDpi + "\n";
             XChangeProperty(x.display(), DefaultRootWindow(x.display()), XA_RESOURCE_MANAGER, XA_STRING, 8,
@@ -90,11 +99,12 @@ public:
                             static_cast<int>(resources.size()));
             XSync(x.display(), False);
         } else if (screenDpi != nullptr) {
-            const std::string before = logPixels("query " + desktopKey);
-            logPixels("add " + desktopKey + " /t REG_DWORD /f /d " + screenDpi);
-            return before;
+            for (const auto& [name, value] : displaySettings()) {
+                said.push_back(desktopValue("query", name));
+                desktopValue("add", name, "/t REG_DWORD /f /d " + value);
+            }
         }
-        return std::string();
+        return said;
     }();
     GameProcess process{wineGame == nullptr
                             ? std::vector<std::string>{ASTEROIDS_EXECUTABLE}
