@@ -2,11 +2,13 @@
 
 #include <X11/Xatom.h>
 
+#include <array>
 #include <cmath>
 #include <fstream>
 #include <map>
 #include <numbers>
 #include <random>
+#include <string_view>
 #include <utility>
 
 #include "display.h"
@@ -40,17 +42,19 @@ const double screenScale = screenDpi != nullptr ? std::atof(screenDpi) / 96 : 1;
 std::vector<std::pair<std::string, std::string>> displaySettings() {
     return {{"LogPixels", screenDpi}, {"DpiScalingVer", "0x1018"}};
 }
-// Wine's `reg` on a value of their key: "query NAME", "delete NAME /f", ...; what it says.
+// Wine's `reg` on a value of their key, as in "query NAME" or "delete NAME /f": the value it names in
+// hexadecimal, if any.
 std::string desktopValue(const std::string& command, const std::string& name, const std::string& more = "") {
     const std::string line = ASTEROIDS_WINE " reg " + command + " 'HKCU\\Control Panel\\Desktop' /v " + name +
                              " " + more + " 2>/dev/null";
     FILE* reg = popen(line.c_str(), "r");
-    std::string said;
-    for (int c = 0; (c = std::fgetc(reg)) != EOF;) {
-        said += static_cast<char>(c);
+    std::array<char, 64> word{};
+    std::string value;
+    while (std::fscanf(reg, "%63s", word.data()) == 1) {
+        value = std::string_view(word.data()).starts_with("0x") ? word.data() : value;
     }
     pclose(reg);
-    return said;
+    return value;
 }
 
 // The game on a desktop: its process and its window, on a screen of the row's DPI, given as a desktop
@@ -71,11 +75,8 @@ public:
         }
         for (std::size_t i = 0; i < settingsBefore.size(); ++i) {
             const std::string& before = settingsBefore[i];
-            const auto at = before.find("0x");
-            const std::string value =
-                at == std::string::npos ? "" : before.substr(at, before.find_first_of(" \r\n", at) - at);
-            desktopValue(value.empty() ? "delete" : "add", displaySettings()[i].first,
-                         value.empty() ? "/f" : "/t REG_DWORD /f /d " + value);
+            desktopValue(before.empty() ? "delete" : "add", displaySettings()[i].first,
+                         before.empty() ? "/f" : "/t REG_DWORD /f /d " + before);
         }
         if (wineGame != nullptr) {
             [[maybe_unused]] const int status = std::system(ASTEROIDS_WINE " wineserver -k");
@@ -89,7 +90,7 @@ public:
     void key(const char* name, bool down) override { x.key(name, down); }
 
     XSession x;
-    // Each display setting's `reg query`.
+    // Each display setting's value before, if it had one.
     const std::vector<std::string> settingsBefore = [this] {
         std::vector<std::string> said;
         if (screenDpi != nullptr && wineGame == nullptr) {
