@@ -124,15 +124,15 @@ soak: deps-test build
 	ASTEROIDS_SOAK_SECONDS=$$(( $(SOAK_MINUTES) * 60 )) xvfb-run -a -s '-screen 0 1280x1024x24' \
 		$(BUILD_DIR)/tests/program_tests --gtest_filter=Program.ComesThroughStormsOfKeys
 
-# Figures, not a test: the rules' microbenchmarks, then the game under Xvfb in three paces and
-# the Windows build under Wine, then the page in each browser engine beside a page that only clears
-# its canvas.
+# Figures, not a test: the rules' microbenchmarks, then the game under Xvfb in three paces, on paced
+# displays and on screens scaled up to twice (which the larger screen holds), and the Windows build
+# under Wine, then the page in each browser engine beside a page that only clears its canvas.
 bench: windows web $(BROWSER_DRIVER)
 	@scripts/install-deps $(BENCH_PACKAGES) $(BROWSER_PACKAGES)
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
 	build/bench/bench/rules_bench
-	xvfb-run -a -s '-screen 0 1280x1024x24' build/bench/bench/game_bench
+	xvfb-run -a -s '-screen 0 1600x1400x24' build/bench/bench/game_bench
 	xvfb-run -a -s '-screen 0 1280x1024x24' node bench/web_bench.mjs build/web
 
 build:

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <X11/Xatom.h>
-
 #include <array>
 #include <cmath>
 #include <fstream>
@@ -71,7 +69,7 @@ public:
     // leave the game running. Ending the prefix's server ends them all.
     ~WindowGame() override {
         if (screenDpi != nullptr && wineGame == nullptr) {
-            XDeleteProperty(x.display(), DefaultRootWindow(x.display()), XA_RESOURCE_MANAGER);
+            x.setResources("");
         }
         for (std::size_t i = 0; i < settingsBefore.size(); ++i) {
             const std::string& before = settingsBefore[i];
@@ -94,11 +92,7 @@ public:
     const std::vector<std::string> settingsBefore = [this] {
         std::vector<std::string> said;
         if (screenDpi != nullptr && wineGame == nullptr) {
-            const std::string resources = std::string("Xft.dpi:\t") + screenDpi + "\n";
-            XChangeProperty(x.display(), DefaultRootWindow(x.display()), XA_RESOURCE_MANAGER, XA_STRING, 8,
-                            PropModeReplace, reinterpret_cast<const unsigned char*>(resources.c_str()),
-                            static_cast<int>(resources.size()));
-            XSync(x.display(), False);
+            x.setResources(std::string("Xft.dpi:\t") + screenDpi + "\n");
         } else if (screenDpi != nullptr) {
             for (const auto& [name, value] : displaySettings()) {
                 said.push_back(desktopValue("query", name));

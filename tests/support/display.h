@@ -5,6 +5,7 @@
 // pixels back and counts the frames a window shows (DAMAGE); the game as a process of its own; and
 // what a player makes out in a frame.
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -279,6 +280,18 @@ public:
         Window child = 0;
         XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
         return {x, y, x + a.width, y + a.height};
+    }
+    // The server's resources for programs to read at their start, as xrdb sets them ("Xft.dpi:\t192\n"),
+    // or none.
+    void setResources(const std::string& resources) {
+        if (resources.empty()) {
+            XDeleteProperty(display_, DefaultRootWindow(display_), XA_RESOURCE_MANAGER);
+        } else {
+            XChangeProperty(display_, DefaultRootWindow(display_), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                            PropModeReplace, reinterpret_cast<const unsigned char*>(resources.c_str()),
+                            static_cast<int>(resources.size()));
+        }
+        XSync(display_, False);
     }
     // Gives the window the keyboard, as a window manager would on a click.
     void focus(Window window) {
