@@ -189,10 +189,8 @@ protected:
         return x->capture(window);
     }
 
-    // The frame of the world `msSinceStep` after its last step in the window resized by the window
-    // system, as a player resizes it, to `width` by `height`; then 720 by 640 again. GLUT reads the
-    // server's notice of each size, which a round trip on its own connection brings, and hands it to
-    // the window's reshape callback.
+    // The frame of the world `msSinceStep` after its last step in the window resized by the window system
+    // to `width` by `height`, then 720 by 640 again: GLUT hands the reshape callback the server's notice.
     static Image resizedFrame(int width, int height, double msSinceStep) {
         const auto resize = [](int w, int h) {
             XResizeWindow(x->display(), window, static_cast<unsigned>(w), static_cast<unsigned>(h));
@@ -353,15 +351,13 @@ TEST_F(Frame, DrawsAWholeGameAsTheWorldHoldsItAndScaledAsTheWindow) {
         if (std::string_view(screen.engines).find(engine) == std::string_view::npos) {
             continue;
         }
-        SCOPED_TRACE(engine == "window" ? std::string("the window ") + screen.options
-                                        : std::string("the page's screen: ") + screen.options + ", " +
-                                              std::to_string(screen.callbacksPerSecond) + " frames a second");
+        SCOPED_TRACE(engine + "'s screen: " + screen.options + ", " +
+                     std::to_string(screen.callbacksPerSecond) + " frames a second");
         std::unique_ptr<PageSession> page;
-        int width = 0, height = 0;
+        int width = 0, height = 0;  // the window's, where the row gives a size
+        std::sscanf(screen.options, "%dx%d", &width, &height);
         if (engine != "window") {
             page = std::make_unique<PageSession>(std::string("--fake-clock ") + screen.options);
-        } else if (std::sscanf(screen.options, "%dx%d", &width, &height) != 2) {
-            width = 0;
         }
         world = World{};
         createWorld(world);
@@ -406,12 +402,11 @@ TEST_F(Frame, DrawsAWholeGameAsTheWorldHoldsItAndScaledAsTheWindow) {
             const Moment at = straightOn(world, msAfter);
             const Image onWindow = drawFrame(msAfter);
             expectDrawn(onWindow, world, at);
-            if (!page && width == 0) {
-                continue;
-            }
             if (page) {
                 pageFramesBefore(stepMs(moment) + msAfter);
                 lastFrame = stepMs(moment) + msAfter;
+            } else if (width == 0) {
+                continue;
             }
             const Image canvas =
                 page ? page->frameAt(pageMs(lastFrame)) : resizedFrame(width, height, msAfter);

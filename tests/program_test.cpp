@@ -34,14 +34,11 @@ const int mallocFixed =
 const char* const screenDpi = std::getenv("ASTEROIDS_SCREEN_DPI");
 const double screenScale = screenDpi != nullptr ? std::atof(screenDpi) / 96 : 1;
 
-// What Windows' display settings (Windows 10's) write into the registry for a screen of the row's DPI:
-// LogPixels, and DpiScalingVer, with which Windows, and Wine, tell a program that is not aware of the
-// DPI 96 and scale its window as a bitmap.
-std::vector<std::pair<std::string, std::string>> displaySettings() {
-    return {{"LogPixels", screenDpi}, {"DpiScalingVer", "0x1018"}};
-}
-// Wine's `reg` on a value of their key, as in "query NAME" or "delete NAME /f": the value it names in
-// hexadecimal, if any.
+// What Windows 10's display settings write for the row's DPI: LogPixels, and DpiScalingVer, with which
+// Windows, and Wine, tell a program not aware of the DPI 96 and scale its window as a bitmap.
+const std::pair<std::string, std::string> displaySettings[] = {
+    {"LogPixels", screenDpi != nullptr ? screenDpi : ""}, {"DpiScalingVer", "0x1018"}};
+// Wine's `reg` on a value of their key ("query NAME", "delete NAME /f"): the value it names, if any.
 std::string desktopValue(const std::string& command, const std::string& name, const std::string& more = "") {
     const std::string line = ASTEROIDS_WINE " reg " + command + " 'HKCU\\Control Panel\\Desktop' /v " + name +
                              " " + more + " 2>/dev/null";
@@ -55,9 +52,8 @@ std::string desktopValue(const std::string& command, const std::string& name, co
     return value;
 }
 
-// The game on a desktop: its process and its window, on a screen of the row's DPI, given as a desktop
-// gives it, and taken back once the game has ended: on X, Xft.dpi in the server's resources (as xrdb
-// sets them); under Wine, the display settings in the prefix's registry, as they were before.
+// The game on a desktop: its process and its window, on a screen of the row's DPI as a desktop gives it,
+// then as it was: on X, Xft.dpi in the server's resources (as xrdb sets them); under Wine, the registry's.
 class WindowGame : public Game {
 public:
     WindowGame() {
@@ -73,18 +69,14 @@ public:
         }
         for (std::size_t i = 0; i < settingsBefore.size(); ++i) {
             const std::string& before = settingsBefore[i];
-            desktopValue(before.empty() ? "delete" : "add", displaySettings()[i].first,
+            desktopValue(before.empty() ? "delete" : "add", displaySettings[i].first,
                          before.empty() ? "/f" : "/t REG_DWORD /f /d " + before);
         }
         if (wineGame != nullptr) {
             [[maybe_unused]] const int status = std::system(ASTEROIDS_WINE " wineserver -k");
         }
     }
-    // Scaled back to the 720 by 640 window's.
-    Image frame() override {
-        Image shot = x.capture(window);
-        return shot.width == 720 && shot.height == 640 ? shot : shot.resampled(720, 640);
-    }
+    Image frame() override { return x.capture(window).resampled(720, 640); }  // as the 720 by 640 window's
     void key(const char* name, bool down) override { x.key(name, down); }
 
     XSession x;
@@ -94,7 +86,7 @@ public:
         if (screenDpi != nullptr && wineGame == nullptr) {
             x.setResources(std::string("Xft.dpi:\t") + screenDpi + "\n");
         } else if (screenDpi != nullptr) {
-            for (const auto& [name, value] : displaySettings()) {
+            for (const auto& [name, value] : displaySettings) {
                 said.push_back(desktopValue("query", name));
                 desktopValue("add", name, "/t REG_DWORD /f /d " + value);
             }
@@ -333,18 +325,16 @@ TEST_F(Program, OpensItsWindowAtTheTopLeftStepsSixtyTimesASecondAndEndsCleanlyWh
 }
 
 // The frame scaled to the window at any size as the 720 by 640 window's is: the window resized by the
-// window system, as a player resizes it, from the size it opened at to 720 by 640 or, opened so, to 1.5
-// times that, and back, twice. Before a key is pressed the words and the ship stand still while the
-// asteroids drift and turn: what a frame has as the frame at its size before it had it, scaled back to
-// 720 by 640, lies within two pixels of what is drawn in the frame at the other size taken between
-// them, both ways, words included. The ship's white per area (no asteroid nears it for many seconds)
-// is the 720 by 640 frame's within a quarter, and at the other size the ship's and the words' edges
-// are smoothed.
+// window system from its size to 720 by 640 or, opened so, to 1.5 times that, and back, twice. Before a key
+// the words and the ship stand still, the asteroids drift and turn: what a frame has as its size's frame
+// before it had it, scaled back to 720 by 640, lies within two pixels of what the other size's frame taken
+// between them draws, both ways. The ship's white per area (no asteroid nears it for many seconds) is the
+// 720 by 640 frame's within a quarter; at the other size, the ship's and the words' edges are smoothed.
 TEST_F(Program, DrawsTheFrameScaledToTheWindowsSize) {
     XSession& x = window->x;
-    const Rect opened = x.geometry(window->window);
-    const int openedWidth = opened.right - opened.left, openedHeight = opened.bottom - opened.top;
-    const std::pair<int, int> sizes[] = {{openedWidth, openedHeight},
+    const Rect at = x.geometry(window->window);
+    const int openedWidth = at.right - at.left;
+    const std::pair<int, int> sizes[] = {{openedWidth, at.bottom - at.top},
                                          openedWidth == 720 ? std::pair(1080, 960) : std::pair(720, 640)};
     std::vector<Image> shots, back;  // at each size in turn; scaled back to 720 by 640
     FrameWatch frames(x, window->window);
@@ -361,22 +351,21 @@ TEST_F(Program, DrawsTheFrameScaledToTheWindowsSize) {
         }
         shots.push_back(x.capture(window->window));
         ASSERT_TRUE(shots.back().width == width && shots.back().height == height);
-        back.push_back(width == 720 ? shots.back() : shots.back().resampled(720, 640));
+        back.push_back(shots.back().resampled(720, 640));
     }
     for (const int i : {2, 3}) {
         const auto found = strays(back[i], back[i - 1], 2, &back[i - 2]);
-        EXPECT_TRUE(found.empty()) << found.size() << " still pixels of the frame at " << shots[i].width
-                                   << " by " << shots[i].height
-                                   << " have none drawn near in the other, the first at "
-                                   << found.front().first << ", " << found.front().second;
+        EXPECT_TRUE(found.empty()) << found.size() << " still pixels at " << shots[i].width
+                                   << " wide have none"
+                                   << " drawn near in the other, the first at " << found.front().first << ", "
+                                   << found.front().second;
     }
     const Rect ship{32, 344, 112, 424};  // where it starts, at (5, 20)
     const int scaled = openedWidth == 720 ? 1 : 0;
     EXPECT_NEAR(back[scaled].whiteArea(ship) / back[1 - scaled].whiteArea(ship), 1, 0.25)
         << "the ship's white scaled back to the 720 by 640 frame's, against that frame's";
-    EXPECT_GT(smoothness(shots[scaled], onCanvas(shots[scaled], ship)), 0.3) << "the ship's edges smoothed";
-    EXPECT_GT(smoothness(shots[scaled], onCanvas(shots[scaled], statusLine)), 0.3)
-        << "the words' edges smoothed";
+    EXPECT_GT(smoothness(shots[scaled], onCanvas(shots[scaled], ship)), 0.3) << "the ship's edges";
+    EXPECT_GT(smoothness(shots[scaled], onCanvas(shots[scaled], statusLine)), 0.3) << "the words' edges";
 }
 
 // Storms of real key presses, each held up to 3 s or to the end, for ASTEROIDS_SOAK_SECONDS (30 by

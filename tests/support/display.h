@@ -86,6 +86,9 @@ struct Image {
     // The frame as `w` by `h` pixels show it, each the mean of the pixels it covers, in whole or in
     // part: a page's canvas of any size as the 720 by 640 window's frame.
     Image resampled(int w, int h) const {
+        if (w == width && h == height) {
+            return *this;
+        }
         const double sx = static_cast<double>(width) / w, sy = static_cast<double>(height) / h;
         // How much of source pixel `k` lies within target pixel `i`, along an axis of `step` to one.
         const auto overlap = [](int i, int k, double step) {
@@ -281,8 +284,7 @@ public:
         XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
         return {x, y, x + a.width, y + a.height};
     }
-    // The server's resources for programs to read at their start, as xrdb sets them ("Xft.dpi:\t192\n"),
-    // or none.
+    // The server's resources that programs read as they start, as xrdb sets them ("Xft.dpi:\t192\n").
     void setResources(const std::string& resources) {
         if (resources.empty()) {
             XDeleteProperty(display_, DefaultRootWindow(display_), XA_RESOURCE_MANAGER);
