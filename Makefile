@@ -35,7 +35,7 @@ CHECK_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev libxtst-dev libxda
 # under Node (WEB_PACKAGES), and checks them against the rules written in Python.
 TEST_PACKAGES := $(sort $(CHECK_PACKAGES) $(PACKAGE_PACKAGES) x11-utils desktop-file-utils lintian \
 	libbenchmark-dev clang-format clang-tidy cppcheck clang g++-aarch64-linux-gnu qemu-user python3)
-SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xauth xdotool imagemagick
+SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xauth xdotool imagemagick x11-xserver-utils
 BENCH_PACKAGES := $(CHECK_PACKAGES) libbenchmark-dev
 
 # Windows: cross-built with mingw-w64 against freeglut and SDL2 built from Debian's source packages
@@ -176,11 +176,13 @@ windows-package: windows
 	@scripts/install-deps $(WINDOWS_PACKAGE_PACKAGES)
 	cmake --build --preset windows --target package
 
-# The README's picture, from a real run of the game.
+# The README's pictures, from real runs of the game: on a screen of 96 dots per inch, and of 192,
+# where xrdb sets Xft.dpi and the window opens at twice its size.
 screenshot:
 	@scripts/install-deps $(SCREENSHOT_PACKAGES)
 	@$(MAKE) --no-print-directory game
 	xvfb-run -a -s '-screen 0 1280x1024x24' scripts/screenshot $(GAME_DIR)/asteroids docs/screenshot.png
+	xvfb-run -a -s '-noreset -screen 0 1600x1400x24' scripts/screenshot $(GAME_DIR)/asteroids docs/screenshot-2x.png 192
 
 # A Debian package of the game, in $(GAME_DIR), the only one there. CPack gives the archives in it
 # the permissions of the umask, which is 022 as when dpkg-buildpackage makes a package.
