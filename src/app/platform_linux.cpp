@@ -31,15 +31,15 @@ const char* displayName(int argc, char** argv) {
 // The connection requireDisplay opens. It stays open for the life of the game: closed, it could be
 // the server's last client, and a server started without -noreset would reset and refuse GLUT's own
 // connection for a moment.
-Display* display = nullptr;
+Display* openedDisplay = nullptr;
 
 }  // namespace
 
 // Without this check GLUT would print its own terse error and exit.
 void requireDisplay(int argc, char** argv) {
     const char* name = displayName(argc, argv);
-    display = XOpenDisplay(name);
-    if (display != nullptr) {
+    openedDisplay = XOpenDisplay(name);
+    if (openedDisplay != nullptr) {
         return;
     }
     if (name == nullptr || *name == '\0') {
@@ -60,7 +60,7 @@ void requireDisplay(int argc, char** argv) {
 // As the server's resources have it when the game starts: where a desktop scales the programs that
 // scale themselves, it sets Xft.dpi there (xrdb), which GTK's and Qt's programs read too.
 double screenScale() {
-    const char* resources = XResourceManagerString(display);
+    const char* resources = XResourceManagerString(openedDisplay);
     if (resources == nullptr) {
         return 1;
     }

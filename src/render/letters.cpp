@@ -192,7 +192,7 @@ GlyphAtlas drawGlyphs(double scale) {
     atlas.coverage.assign(static_cast<std::size_t>(atlas.width) * static_cast<std::size_t>(atlas.height), 0);
     for (std::size_t glyph = 0; glyph < fontCharacters.size(); ++glyph) {
         const AtlasGlyph& g = atlas.glyphs[glyph];
-        draw(atlas, glyph, atlas.coverage.data() + g.y * atlas.width + g.x);
+        draw(atlas, glyph, atlas.coverage.data() + static_cast<std::ptrdiff_t>(g.y) * atlas.width + g.x);
     }
     return atlas;
 }
