@@ -16,7 +16,7 @@ int width = windowWidth, height = windowHeight;  // the window's, in pixels
 // the field's places for them (the label short of the digit, "GAME OVER" within the field) and a
 // window made only wider or only taller draws its lines and words as the 720 by 640 window does.
 double scale = 1;
-GlyphAtlas atlas;  // the outlines' letters at this scale; at 1, GLUT's own
+GlyphAtlas atlas;  // the letters drawn from the outlines at the last scale but 1, where GLUT draws
 GLuint glyphs = 0;
 std::vector<PlacedGlyph> letters;
 
