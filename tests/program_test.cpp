@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <fstream>
@@ -30,9 +31,9 @@ const int mallocFixed =
     setenv("GLIBC_TUNABLES", "glibc.malloc.mmap_threshold=131072:glibc.malloc.trim_threshold=131072", 1);
 
 // The screen's dots per inch, where the test's row gives them (ASTEROIDS_SCREEN_DPI): the window
-// opens that many 96ths of 720 by 640.
+// opens that many 96ths of 720 by 640, from half to five times.
 const char* const screenDpi = std::getenv("ASTEROIDS_SCREEN_DPI");
-const double screenScale = screenDpi != nullptr ? std::atof(screenDpi) / 96 : 1;
+const double screenScale = std::clamp(screenDpi != nullptr ? std::atof(screenDpi) / 96 : 1, 0.5, 5.0);
 
 // What Windows 10's display settings write for the row's DPI: LogPixels, and DpiScalingVer, with which
 // Windows, and Wine, tell a program not aware of the DPI 96 and scale its window as a bitmap.

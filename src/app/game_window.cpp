@@ -1,5 +1,6 @@
 #include "app/game_window.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/callbacks.h"
@@ -16,7 +17,9 @@ void openGameWindow(int& argc, char** argv) {
     glutInit(&argc, argv);
     installClocks();
     glutInitWindowPosition(0, 0);
-    const double scale = screenScale();
+    // A desktop's setting may say anything (Xft.dpi is a line of text): the window opens from half to
+    // five times its size, as screens are scaled, and never at a size the window system cannot give.
+    const double scale = std::clamp(screenScale(), 0.5, 5.0);
     glutInitWindowSize(static_cast<int>(std::lround(windowWidth * scale)),
                        static_cast<int>(std::lround(windowHeight * scale)));
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB);
