@@ -261,10 +261,13 @@ TEST_F(Program, TurnsFiresThrustsAndEndsInGameOver) {
     // Up is held, and goes with the release while the game goes on. Then a second's thrust sends the
     // ship round the field, a unit a step, until an asteroid drifting across its way strikes it: in
     // seconds.
+    // Up is let go as soon as the flame shows, and that frame judged after: each look held it longer
+    // sends the ship faster into the asteroids before the flame's absence is seen.
     key("Up", true);
-    EXPECT_TRUE(waitFor([&] { return look(frame()).red > 5; })) << "the flame while thrust is held";
-    expectInPlay(frame(), "thrust");
+    Image thrusting;
+    EXPECT_TRUE(waitFor([&] { return look(thrusting = frame()).red > 5; })) << "the flame while thrust is held";
     key("Up", false);
+    expectInPlay(thrusting, "thrust");
     int withoutFlame = 0;  // looks in a row: a flame cut by the field's edge does not count
     EXPECT_TRUE(waitFor([&] {
         const Sight now = look(frame());
