@@ -16,8 +16,13 @@ ifdef SOURCE_DATE_EPOCH
 export SOURCE_DATE_EPOCH
 endif
 
-# What the game alone is built with: freeglut for its window, SDL2 for its game pads.
-BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev libsdl2-dev librsvg2-bin
+# What the game alone is built with: freeglut for its window, SDL2 for its game pads, and the fonts
+# its letters are drawn from (cmake/Letters.cmake): GLUT's in freeglut's source package, which
+# FETCH_FONTS fetches with apt-get source (dpkg-dev, and Debian's keyring to check it where the
+# system is not Debian), and TeX Gyre Heros, read with python3-fonttools.
+BUILD_PACKAGES := g++ make cmake freeglut3-dev libgl-dev libx11-dev libsdl2-dev librsvg2-bin dpkg-dev \
+	debian-archive-keyring python3 python3-fonttools fonts-texgyre
+FETCH_FONTS := scripts/debian-source freeglut >/dev/null
 # `make package` computes the package's dependencies with dpkg-shlibdeps, on the files that `file`
 # finds to be programs.
 PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev file
@@ -30,7 +35,7 @@ CHECK_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libgmock-dev libxtst-dev libxda
 # under Node (WEB_PACKAGES), and checks them against the rules written in Python.
 TEST_PACKAGES := $(sort $(CHECK_PACKAGES) $(PACKAGE_PACKAGES) x11-utils desktop-file-utils lintian \
 	libbenchmark-dev clang-format clang-tidy cppcheck clang g++-aarch64-linux-gnu qemu-user python3)
-SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xauth xdotool imagemagick
+SCREENSHOT_PACKAGES := $(BUILD_PACKAGES) xvfb xauth xdotool imagemagick x11-xserver-utils
 BENCH_PACKAGES := $(CHECK_PACKAGES) libbenchmark-dev
 
 # Windows: cross-built with mingw-w64 against freeglut and SDL2 built from Debian's source packages
@@ -40,10 +45,9 @@ BENCH_PACKAGES := $(CHECK_PACKAGES) libbenchmark-dev
 WINDOWS_PACKAGES := make cmake g++-mingw-w64-x86-64-posix dpkg-dev debian-archive-keyring googletest \
 	librsvg2-bin icoutils wine64
 WINDOWS_PACKAGE_PACKAGES := $(WINDOWS_PACKAGES) nsis zip
-# The browser: Debian's Emscripten builds the page into build/web, with its letters taken from GLUT's
-# font in freeglut's source package (fetched as for Windows) and from TeX Gyre Heros, read with
-# python3-fonttools, and the icons for installing it rendered with rsvg-convert; python3 serves it
-# for `make web-serve`.
+# The browser: Debian's Emscripten builds the page into build/web, with its letters taken from the
+# fonts as the game's are, and the icons for installing it rendered with rsvg-convert; python3
+# serves it for `make web-serve`.
 WEB_PACKAGES := make cmake emscripten dpkg-dev debian-archive-keyring librsvg2-bin python3 python3-fonttools \
 	fonts-texgyre
 # The page's tests and benchmark drive the three browser engines Debian ships: Chromium and
@@ -109,6 +113,7 @@ reproducible: deps-test downloads
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps-test
+	$(FETCH_FONTS)
 	cmake --preset sanitize
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize
@@ -119,22 +124,24 @@ soak: deps-test build
 	ASTEROIDS_SOAK_SECONDS=$$(( $(SOAK_MINUTES) * 60 )) xvfb-run -a -s '-screen 0 1280x1024x24' \
 		$(BUILD_DIR)/tests/program_tests --gtest_filter=Program.ComesThroughStormsOfKeys
 
-# Figures, not a test: the rules' microbenchmarks, then the game under Xvfb in three paces and
-# the Windows build under Wine, then the page in each browser engine beside a page that only clears
-# its canvas.
+# Figures, not a test: the rules' microbenchmarks, then the game under Xvfb in three paces, on paced
+# displays and on screens scaled up to twice (which the larger screen holds), and the Windows build
+# under Wine, then the page in each browser engine beside a page that only clears its canvas.
 bench: windows web $(BROWSER_DRIVER)
 	@scripts/install-deps $(BENCH_PACKAGES) $(BROWSER_PACKAGES)
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
 	build/bench/bench/rules_bench
-	xvfb-run -a -s '-screen 0 1280x1024x24' build/bench/bench/game_bench
+	xvfb-run -a -s '-screen 0 1600x1400x24' build/bench/bench/game_bench
 	xvfb-run -a -s '-screen 0 1280x1024x24' node bench/web_bench.mjs build/web
 
 build:
+	$(FETCH_FONTS)
 	cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET) -j $(JOBS)
 
 game:
+	$(FETCH_FONTS)
 	cmake --preset game
 	cmake --build --preset game -j $(JOBS)
 
@@ -150,7 +157,7 @@ windows:
 .PHONY: web web-serve
 web:
 	@scripts/install-deps $(WEB_PACKAGES)
-	scripts/debian-source freeglut >/dev/null
+	$(FETCH_FONTS)
 	cmake --preset web
 	cmake --build --preset web -j $(JOBS)
 
@@ -169,11 +176,13 @@ windows-package: windows
 	@scripts/install-deps $(WINDOWS_PACKAGE_PACKAGES)
 	cmake --build --preset windows --target package
 
-# The README's picture, from a real run of the game.
+# The README's pictures, from real runs of the game: on a screen of 96 dots per inch, and of 192,
+# where xrdb sets Xft.dpi and the window opens at twice its size.
 screenshot:
 	@scripts/install-deps $(SCREENSHOT_PACKAGES)
 	@$(MAKE) --no-print-directory game
 	xvfb-run -a -s '-screen 0 1280x1024x24' scripts/screenshot $(GAME_DIR)/asteroids docs/screenshot.png
+	xvfb-run -a -s '-noreset -screen 0 1600x1400x24' scripts/screenshot $(GAME_DIR)/asteroids docs/screenshot-2x.png 192
 
 # A Debian package of the game, in $(GAME_DIR), the only one there. CPack gives the archives in it
 # the permissions of the umask, which is 022 as when dpkg-buildpackage makes a package.

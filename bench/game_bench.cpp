@@ -1,12 +1,13 @@
 // The game measured from outside, as a player's machine runs it, on the X server DISPLAY names (a
 // private Xvfb under xvfb-run) with real key presses: the shipped game; the same game in two other paces, one
 // that never waits and one that sleeps until the step is due, deaf to input; the shipped game on displays
-// that pace its swaps 60 and 144 times a second (tests/support/paced_swaps.cpp); and the Windows build under
-// Wine. Prints their figures side by side, then the shipped game's over each other's. Figures only: it never
-// passes or fails on time.
+// that pace its swaps 60 and 144 times a second (tests/support/paced_swaps.cpp); the shipped game on screens
+// scaled 1.5 and 2 times (Xft.dpi 144 and 192), its window and frame so much larger; and the Windows build
+// under Wine. Prints their figures side by side, then the shipped game's over each other's. Figures only: it
+// never passes or fails on time.
 //
-//   xvfb-run -a game_bench [shipped] [free-running] [plain-sleep] [paced-60] [paced-144] [wine]   (all by
-//   default)
+//   xvfb-run -a -s '-screen 0 1600x1400x24' game_bench [shipped] [free-running] [plain-sleep] [paced-60]
+//   [paced-144] [scaled-1.5] [scaled-2] [wine]   (all by default)
 
 #include <dirent.h>
 #include <sys/utsname.h>
@@ -38,15 +39,17 @@ constexpr auto shortestRun = seconds(10);
 // period, so that they land at every point of the step grid; all long before an asteroid nears the
 // ship (about 22 s in on glibc's layout, minutes on Windows').
 constexpr int presses = 60;
-// Around where the ship starts, (5, 20) on the field.
+// Around where the ship starts, (5, 20) on the field, in the 720 by 640 window.
 constexpr Rect shipArea{32, 344, 112, 424};
 
-// A game measured: a program, the pace it is given, and the rate at which its display paces its swaps.
+// A game measured: a program, the pace it is given, the rate at which its display paces its swaps, and
+// the screen's scale.
 struct Contender {
     const char* name;
     std::vector<std::string> command;
     const char* pacing;                 // the benchmark build's, or nothing for the game's own
     const char* refreshRate = nullptr;  // swaps not paced, as on Xvfb
+    int dpi = 96;                       // Xft.dpi: the window opens 720 by 640 times dpi / 96
 };
 
 const Contender games[] = {
@@ -55,6 +58,8 @@ const Contender games[] = {
     {"plain-sleep", {ASTEROIDS_BENCH_EXECUTABLE}, "plain-sleep"},
     {"paced-60", {ASTEROIDS_EXECUTABLE}, nullptr, "60"},
     {"paced-144", {ASTEROIDS_EXECUTABLE}, nullptr, "144"},
+    {"scaled-1.5", {ASTEROIDS_EXECUTABLE}, nullptr, nullptr, 144},
+    {"scaled-2", {ASTEROIDS_EXECUTABLE}, nullptr, nullptr, 192},
     {"wine", {ASTEROIDS_WINE, ASTEROIDS_WINDOWS_GAME}, nullptr},
 };
 
@@ -139,6 +144,7 @@ Figures measure(const Contender& game, XSession& x) {
         setenv("ASTEROIDS_REFRESH_RATE", game.refreshRate, 1);
         setenv("LD_PRELOAD", ASTEROIDS_PACED_SWAPS, 1);
     }
+    x.setResources("Xft.dpi:\t" + std::to_string(game.dpi) + "\n");
     const Clock::time_point exec = Clock::now();
     GameProcess process(game.command);
     unsetenv("ASTEROIDS_BENCH_PACING");
@@ -163,15 +169,18 @@ Figures measure(const Contender& game, XSession& x) {
     const std::vector<double> cpuFrom = cpuMs();
     const std::size_t framesFrom = frames.times.size();
     const Clock::time_point from = Clock::now();
+    const auto scaled = [&](int v) { return v * game.dpi / 96; };
+    const Rect ship{scaled(shipArea.left), scaled(shipArea.top), scaled(shipArea.right),
+                    scaled(shipArea.bottom)};
     std::mt19937 random(1);
     std::uniform_int_distribution<int> gapUs(40'000, 56'667);
     for (int i = 0; i < presses; ++i) {
         watchUntil(frames, Clock::now() + std::chrono::microseconds(gapUs(random)));
-        const Image before = x.capture(window, shipArea);
+        const Image before = x.capture(window, ship);
         const Clock::time_point pressed = Clock::now();
         x.key("Left", true);
         while (frames.waitForFrame(milliseconds(2'000))) {
-            if (x.capture(window, shipArea).pixels != before.pixels) {
+            if (x.capture(window, ship).pixels != before.pixels) {
                 f.keyLatenciesMs.push_back(msBetween(pressed, frames.lastSeen));
                 break;
             }

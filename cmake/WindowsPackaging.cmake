@@ -19,13 +19,17 @@ add_custom_command(OUTPUT "${icon}"
   VERBATIM)
 
 # freeglut gives its windows the icon resource named GLUT_ICON, and Explorer, the Start menu and
-# the list of installed programs show a program's first icon: one resource serves them all.
-file(CONFIGURE OUTPUT asteroids.rc CONTENT "GLUT_ICON ICON \"${icon}\"\n")
+# the list of installed programs show a program's first icon: one resource serves them all. The
+# manifest, resource 1 of type 24 (RT_MANIFEST), says that the game scales itself to the screen.
+set(manifest "${PROJECT_SOURCE_DIR}/data/asteroids.manifest")
+file(CONFIGURE OUTPUT asteroids.rc CONTENT "GLUT_ICON ICON \"${icon}\"\n1 24 \"${manifest}\"\n")
 target_sources(asteroids PRIVATE "${CMAKE_CURRENT_BINARY_DIR}/asteroids.rc")
-set_source_files_properties("${CMAKE_CURRENT_BINARY_DIR}/asteroids.rc" PROPERTIES OBJECT_DEPENDS "${icon}")
+set_source_files_properties("${CMAKE_CURRENT_BINARY_DIR}/asteroids.rc" PROPERTIES OBJECT_DEPENDS "${icon};${manifest}")
 
+# The game, its licence and those of its letters' fonts.
 install(TARGETS asteroids RUNTIME DESTINATION .)
 install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
+install(FILES ${ASTEROIDS_LETTERS_LICENCES} DESTINATION .)
 
 set(CPACK_GENERATOR NSIS)
 set(CPACK_POST_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/PortableZip.cmake")

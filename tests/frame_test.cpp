@@ -25,9 +25,10 @@
 
 // Frames drawn by displayScene into the game's real window on a private X server, read back as
 // pixels, through a whole game played on the rules: each judged whole against what the world
-// holds. With ASTEROIDS_PAGE naming the browser build's folder, the same game is played with real
-// keys on the page in a browser engine, on screens of every size, and each of its frames, scaled
-// back to the window's, is compared with the window's.
+// holds; and again in the window resized to other sizes. With ASTEROIDS_PAGE naming the browser
+// build's folder, the same game is played with real keys on the page in a browser engine, on screens
+// of every size. Each frame at another size, scaled back to the window's, is compared with the
+// window's.
 
 namespace {
 
@@ -102,46 +103,6 @@ void pressOnTheRules(const SessionKey& k) {
     }
     const int code = std::string_view(k.key) == "Left" ? keyLeft : keyUp;
     k.down ? specialKeyDown(world, code) : specialKeyUp(world, code);
-}
-
-// The pixels clearly drawn in `a` (a sixth or more of the way from the field to white or red) with no
-// such pixel within `reach` pixels of them in `b`: where the two draw differently, antialiasing
-// aside, but for the frame's outermost pixels, where each cuts a line that leaves the field in its
-// own way.
-std::vector<std::pair<int, int>> strays(const Image& a, const Image& b, int reach) {
-    const auto ink = [](Rgb p) {
-        return std::max({std::abs(p.r - 26), std::abs(p.g - 145), std::abs(p.b - 204)}) >= 40;
-    };
-    std::vector<std::pair<int, int>> found;
-    a.forEach({reach, reach, a.width - reach, a.height - reach}, [&](int x, int y) {
-        if (ink(a.at(x, y)) && b.count(ink, {x - reach, y - reach, x + reach + 1, y + reach + 1}) == 0) {
-            found.emplace_back(x, y);
-        }
-    });
-    return found;
-}
-
-// How far a pixel is from the field to white, 0 to 1 (red's share alike: the flame counts in full).
-double coverage(Rgb p) { return std::max(0, p.r - 26) / (255.0 - 26); }
-
-// The share of the pixels drawn in an area (a tenth of the way to white or more) that are drawn in
-// part (less than nine tenths): the smoothed edges of lines and letters. Drawn in stairs of whole
-// pixels, they have next to none.
-double smoothness(const Image& frame, Rect area) {
-    int drawn = 0, part = 0;
-    frame.forEach(area, [&](int x, int y) {
-        const double c = coverage(frame.at(x, y));
-        drawn += c >= 0.1 ? 1 : 0;
-        part += c >= 0.1 && c < 0.9 ? 1 : 0;
-    });
-    return drawn > 0 ? static_cast<double>(part) / drawn : 0;
-}
-
-// An area of the window's frame on a frame of any size.
-Rect onCanvas(const Image& canvas, Rect r) {
-    const double scale = canvas.width / 720.0;
-    const auto at = [&](int v) { return static_cast<int>(std::lround(v * scale)); };
-    return {at(r.left), at(r.top), at(r.right), at(r.bottom)};
 }
 
 // Where the world's motions carry what moves, in straight lines, `ms` after its last step: each
@@ -226,6 +187,21 @@ protected:
         glFinish();
         XSync(glXGetCurrentDisplay(), False);  // the frame is on the server before it is read
         return x->capture(window);
+    }
+
+    // The frame of the world `msSinceStep` after its last step in the window resized by the window system
+    // to `width` by `height`, then 720 by 640 again: GLUT hands the reshape callback the server's notice.
+    static Image resizedFrame(int width, int height, double msSinceStep) {
+        const auto resize = [](int w, int h) {
+            XResizeWindow(x->display(), window, static_cast<unsigned>(w), static_cast<unsigned>(h));
+            XSync(x->display(), False);
+            XSync(glXGetCurrentDisplay(), False);
+            glutMainLoopEvent();
+        };
+        resize(width, height);
+        Image frame = drawFrame(msSinceStep);
+        resize(720, 640);
+        return frame;
     }
 
     // A frame with only the words given, drawn in white at raster positions of the field with
@@ -315,7 +291,9 @@ protected:
     static inline Window window = 0;
 };
 
-// The screens the page is played on, as the driver makes them (page_driver.mjs), and how often the
+// The screens the game is played on: its window, 720 by 640 and resized by the window system to the
+// sizes it opens at where Xft.dpi is 144 and 192 and to a smaller one; and the page's, as the driver
+// makes them (page_driver.mjs), and how often the
 // browser calls back: the desktop's, at one and two device pixels to a CSS pixel; phones upright and
 // turned, and tablets, whose fields are 0.89 to 2.1 times the window's. Chromium emulates each, its
 // phone with fingers on the touch buttons for keys; Firefox takes a phone's pixel ratio; WebKit's
@@ -324,11 +302,15 @@ protected:
 // steps before a key or a look, so that steps come due that the page must run first; displays that
 // refresh 90, 120 and 144 times a second call back right up to them.
 struct Screen {
-    const char* engines;
-    const char* options;
+    const char* engines;  // the browser engines that play the page on it, or "window"
+    const char* options;  // the driver's, or the window's size
     int callbacksPerSecond = 20;
 };
 constexpr Screen screens[] = {
+    {"window", ""},
+    {"window", "1080x960"},
+    {"window", "1440x1280"},
+    {"window", "630x560"},
     {"chromium firefox webkit", ""},
     {"chromium firefox webkit", "", 90},
     {"chromium firefox webkit", "", 120},
@@ -352,7 +334,8 @@ double stepMs(int n) { return n * 1000.0 / 60; }
 
 // A whole game, played with its keys at given steps on clocks the test moves, looked at between two
 // steps and on them, each frame judged whole; then the counts the game does not reach, and a game
-// won. With a page, the game is played on it too, on each screen, with real keys that come 5 ms after
+// won. In the window resized, each look is drawn at the window's size too. With a page, the game is
+// played on it too, on each screen, with real keys that come 5 ms after
 // their steps are due, and its animation frames at the screen's rate: the page must run the steps due
 // before a key, as the rules do, or a shot flies on for them and a turn is cut short. After the
 // thrust, no frame comes until the next look, as on a page hidden a while: the page must run every
@@ -361,24 +344,20 @@ double stepMs(int n) { return n * 1000.0 / 60; }
 // its lines smoothed and as wide as the scale makes them (their white per area of the field the
 // window's within a quarter), and its words, scaled, smoothed too. With the window's own pixels, the
 // words are GLUT's, pixel for pixel.
-TEST_F(Frame, DrawsAWholeGameAsTheWorldHoldsItAndThePageAsTheWindow) {
+TEST_F(Frame, DrawsAWholeGameAsTheWorldHoldsItAndScaledAsTheWindow) {
     ASSERT_NE(window, 0U) << "no window titled \"Bexum Asteroids Game\" within 10 s";
-    std::vector<const Screen*> onPage{nullptr};  // the window alone
-    if (std::getenv("ASTEROIDS_PAGE") != nullptr) {
-        onPage.clear();
-        for (const Screen& screen : screens) {
-            if (std::string_view(screen.engines).find(browserEngine()) != std::string_view::npos) {
-                onPage.push_back(&screen);
-            }
+    const std::string engine = std::getenv("ASTEROIDS_PAGE") != nullptr ? browserEngine() : "window";
+    for (const Screen& screen : screens) {
+        if (std::string_view(screen.engines).find(engine) == std::string_view::npos) {
+            continue;
         }
-    }
-    for (const Screen* screen : onPage) {
-        SCOPED_TRACE(screen != nullptr ? std::string("the page's screen: ") + screen->options + ", " +
-                                             std::to_string(screen->callbacksPerSecond) + " frames a second"
-                                       : std::string("the window alone"));
+        SCOPED_TRACE(engine + "'s screen: " + screen.options + ", " +
+                     std::to_string(screen.callbacksPerSecond) + " frames a second");
         std::unique_ptr<PageSession> page;
-        if (screen != nullptr) {
-            page = std::make_unique<PageSession>(std::string("--fake-clock ") + screen->options);
+        int width = 0, height = 0;  // the window's, where the row gives a size
+        std::sscanf(screen.options, "%dx%d", &width, &height);
+        if (engine != "window") {
+            page = std::make_unique<PageSession>(std::string("--fake-clock ") + screen.options);
         }
         world = World{};
         createWorld(world);
@@ -396,8 +375,8 @@ TEST_F(Frame, DrawsAWholeGameAsTheWorldHoldsItAndThePageAsTheWindow) {
         // would draw nothing); none across a long gap.
         double lastFrame = 0;
         const auto pageFramesBefore = [&](double ms) {
-            const double period = 1000.0 / screen->callbacksPerSecond;
-            const double until = ms - (screen->callbacksPerSecond == 20 ? stepMs(2) : 1);
+            const double period = 1000.0 / screen.callbacksPerSecond;
+            const double until = ms - (screen.callbacksPerSecond == 20 ? stepMs(2) : 1);
             if (until - lastFrame < stepMs(100)) {
                 page->js("for (let k = " + std::to_string(std::floor(lastFrame / period) + 1) + "; k * " +
                          pageMs(period) + " < " + pageMs(until) + "; k++) testHooks.advanceTo(k * " +
@@ -423,16 +402,19 @@ TEST_F(Frame, DrawsAWholeGameAsTheWorldHoldsItAndThePageAsTheWindow) {
             const Moment at = straightOn(world, msAfter);
             const Image onWindow = drawFrame(msAfter);
             expectDrawn(onWindow, world, at);
-            if (!page) {
+            if (page) {
+                pageFramesBefore(stepMs(moment) + msAfter);
+                lastFrame = stepMs(moment) + msAfter;
+            } else if (width == 0) {
                 continue;
             }
-            pageFramesBefore(stepMs(moment) + msAfter);
-            lastFrame = stepMs(moment) + msAfter;
-            const Image canvas = page->frameAt(pageMs(lastFrame));
+            const Image canvas =
+                page ? page->frameAt(pageMs(lastFrame)) : resizedFrame(width, height, msAfter);
             const Image scaled = canvas.resampled(720, 640);
             const bool windowPixels = canvas.width == 720;
-            for (const auto& [a, b, which] : {std::tuple(&onWindow, &scaled, "the window's"),
-                                              std::tuple(&scaled, &onWindow, "the page's")}) {
+            for (const auto& [a, b, which] :
+                 {std::tuple(&onWindow, &scaled, "the 720 by 640 window's"),
+                  std::tuple(&scaled, &onWindow, page ? "the page's" : "the resized window's")}) {
                 const auto found = strays(*a, *b, windowPixels ? 1 : 2);
                 EXPECT_TRUE(found.empty()) << found.size() << " of " << which
                                            << " drawn pixels have none near in the other, the first at "

@@ -11,8 +11,8 @@ script=$(dirname "$0")/../scripts/wine
 trap '"$script" wineserver -k 2>/dev/null || true; cleanup' EXIT
 installer=$(download '*-win64.exe') zip=$(download '*-win64.zip')
 
-# The portable .zip: the game and its licence. The installer shows the licence before it installs.
-diff -u <(printf '%s\n' LICENSE.txt asteroids.exe) \
+# The portable .zip: the game, its licence and its fonts'. The installer shows the licence before it installs.
+diff -u <(printf '%s\n' LICENSE.txt TeX-Gyre-Heros-LICENSE.txt asteroids.exe freeglut-COPYING.txt) \
     <(cmake -E tar tf "$zip" | sed 's|^[^/]*/||' | grep . | LC_ALL=C sort) || fail "the .zip holds other files"
 grep -q '^ *!insertmacro MUI_PAGE_LICENSE ".*/LICENSE"' "$2"/_CPack_Packages/*/NSIS/project.nsi ||
     fail "the installer has no licence page"
@@ -36,7 +36,7 @@ unix() { wine winepath -u "$1"; }
 [ ! -f "$(unix "$folder")/Uninstall.exe" ] || run "$folder\\Uninstall.exe" /S
 
 run "$installer" /S
-diff -u <(printf '%s\n' LICENSE.txt Uninstall.exe asteroids.exe) <(ls "$(unix "$folder")") || fail "$folder holds other files"
+diff -u <(printf '%s\n' LICENSE.txt TeX-Gyre-Heros-LICENSE.txt Uninstall.exe asteroids.exe freeglut-COPYING.txt) <(LC_ALL=C ls "$(unix "$folder")") || fail "$folder holds other files"
 # The entry's icon is the game's (the one full path the shortcut holds as text), and the game
 # carries one. That the entry starts the game is seen below.
 shortcut="$(unix "$menu")/Bexum Asteroids.lnk"

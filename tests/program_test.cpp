@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <fstream>
 #include <map>
 #include <numbers>
 #include <random>
+#include <string_view>
 #include <utility>
 
 #include "display.h"
@@ -27,7 +30,31 @@ const char* const wineGame = std::getenv("ASTEROIDS_WINE_GAME");
 const int mallocFixed =
     setenv("GLIBC_TUNABLES", "glibc.malloc.mmap_threshold=131072:glibc.malloc.trim_threshold=131072", 1);
 
-// The game on a desktop: its process and its window.
+// The screen's dots per inch, where the test's row gives them (ASTEROIDS_SCREEN_DPI): the window
+// opens that many 96ths of 720 by 640, from half to five times.
+const char* const screenDpi = std::getenv("ASTEROIDS_SCREEN_DPI");
+const double screenScale = std::clamp(screenDpi != nullptr ? std::atof(screenDpi) / 96 : 1, 0.5, 5.0);
+
+// What Windows 10's display settings write for the row's DPI: LogPixels, and DpiScalingVer, with which
+// Windows, and Wine, tell a program not aware of the DPI 96 and scale its window as a bitmap.
+const std::pair<std::string, std::string> displaySettings[] = {
+    {"LogPixels", screenDpi != nullptr ? screenDpi : ""}, {"DpiScalingVer", "0x1018"}};
+// Wine's `reg` on a value of their key ("query NAME", "delete NAME /f"): the value it names, if any.
+std::string desktopValue(const std::string& command, const std::string& name, const std::string& more = "") {
+    const std::string line = ASTEROIDS_WINE " reg " + command + " 'HKCU\\Control Panel\\Desktop' /v " + name +
+                             " " + more + " 2>/dev/null";
+    FILE* reg = popen(line.c_str(), "r");
+    std::array<char, 64> word{};
+    std::string value;
+    while (std::fscanf(reg, "%63s", word.data()) == 1) {
+        value = std::string_view(word.data()).starts_with("0x") ? word.data() : value;
+    }
+    pclose(reg);
+    return value;
+}
+
+// The game on a desktop: its process and its window, on a screen of the row's DPI as a desktop gives it,
+// then as it was: on X, Xft.dpi in the server's resources (as xrdb sets them); under Wine, the registry's.
 class WindowGame : public Game {
 public:
     WindowGame() {
@@ -38,14 +65,35 @@ public:
     // Under Wine the process started is the launcher that waits for the game: ending it would
     // leave the game running. Ending the prefix's server ends them all.
     ~WindowGame() override {
+        if (screenDpi != nullptr && wineGame == nullptr) {
+            x.setResources("");
+        }
+        for (std::size_t i = 0; i < settingsBefore.size(); ++i) {
+            const std::string& before = settingsBefore[i];
+            desktopValue(before.empty() ? "delete" : "add", displaySettings[i].first,
+                         before.empty() ? "/f" : "/t REG_DWORD /f /d " + before);
+        }
         if (wineGame != nullptr) {
             [[maybe_unused]] const int status = std::system(ASTEROIDS_WINE " wineserver -k");
         }
     }
-    Image frame() override { return x.capture(window); }
+    Image frame() override { return x.capture(window).resampled(720, 640); }  // as the 720 by 640 window's
     void key(const char* name, bool down) override { x.key(name, down); }
 
     XSession x;
+    // Each display setting's value before, if it had one.
+    const std::vector<std::string> settingsBefore = [this] {
+        std::vector<std::string> said;
+        if (screenDpi != nullptr && wineGame == nullptr) {
+            x.setResources(std::string("Xft.dpi:\t") + screenDpi + "\n");
+        } else if (screenDpi != nullptr) {
+            for (const auto& [name, value] : displaySettings) {
+                said.push_back(desktopValue("query", name));
+                desktopValue("add", name, "/t REG_DWORD /f /d " + value);
+            }
+        }
+        return said;
+    }();
     GameProcess process{wineGame == nullptr
                             ? std::vector<std::string>{ASTEROIDS_EXECUTABLE}
                             : std::vector<std::string>{ASTEROIDS_WINE, "start", "/wait", "/unix", wineGame}};
@@ -213,10 +261,13 @@ TEST_F(Program, TurnsFiresThrustsAndEndsInGameOver) {
     // Up is held, and goes with the release while the game goes on. Then a second's thrust sends the
     // ship round the field, a unit a step, until an asteroid drifting across its way strikes it: in
     // seconds.
+    // Up is let go as soon as the flame shows, and that frame judged after: each look held it longer
+    // sends the ship faster into the asteroids before the flame's absence is seen.
     key("Up", true);
-    EXPECT_TRUE(waitFor([&] { return look(frame()).red > 5; })) << "the flame while thrust is held";
-    expectInPlay(frame(), "thrust");
+    Image thrusting;
+    EXPECT_TRUE(waitFor([&] { return look(thrusting = frame()).red > 5; })) << "the flame while thrust is held";
     key("Up", false);
+    expectInPlay(thrusting, "thrust");
     int withoutFlame = 0;  // looks in a row: a flame cut by the field's edge does not count
     EXPECT_TRUE(waitFor([&] {
         const Sight now = look(frame());
@@ -240,18 +291,19 @@ TEST_F(Program, TurnsFiresThrustsAndEndsInGameOver) {
     }
 }
 
-// Windows puts the frame's outer corner at the top left, and the drawing inside its border and
-// title bar. A frame a step: the median interval by the server's clock stays near 16.7 ms on a
-// loaded machine, where a late step is followed by an early one on the game's even grid; 30 or 90
-// steps a second give 33 or 11 ms. On a display that paces the swaps (ASTEROIDS_REFRESH_RATE,
+// At the screen's scale, titled as ever. Windows puts the frame's outer corner at the top left, and
+// the drawing inside its border and title bar. A frame a step: the median interval by the server's clock
+// stays near 16.7 ms on a loaded machine, where a late step is followed by an early one on the game's even
+// grid; 30 or 90 steps a second give 33 or 11 ms. On a display that paces the swaps (ASTEROIDS_REFRESH_RATE,
 // paced_swaps.cpp), a frame every refresh: 6.9 ms apart at 144 a second, and never a step's 16.7.
 TEST_F(Program, OpensItsWindowAtTheTopLeftStepsSixtyTimesASecondAndEndsCleanlyWhenClosed) {
     XSession& x = window->x;
     const Rect at = x.geometry(window->window);
-    EXPECT_TRUE(at.right - at.left == 720 && at.bottom - at.top == 640)
-        << at.right - at.left << " by " << at.bottom - at.top;
-    EXPECT_TRUE(at.left >= 0 && at.top >= 0 && at.left <= (wineGame ? 16 : 0) &&
-                at.top <= (wineGame ? 48 : 0))
+    EXPECT_TRUE(at.right - at.left == std::lround(720 * screenScale) &&
+                at.bottom - at.top == std::lround(640 * screenScale))
+        << at.right - at.left << " by " << at.bottom - at.top << " at " << screenScale << " times";
+    EXPECT_TRUE(at.left >= 0 && at.top >= 0 && at.left <= (wineGame ? 16 * screenScale : 0) &&
+                at.top <= (wineGame ? 48 * screenScale : 0))
         << at.left << ", " << at.top;
     EXPECT_GT(frame().count(isField), 720 * 640 * 9 / 10);
     EXPECT_TRUE(waitFor([&] { return x.shownWindows().size() == 1; }))
@@ -274,6 +326,50 @@ TEST_F(Program, OpensItsWindowAtTheTopLeftStepsSixtyTimesASecondAndEndsCleanlyWh
     x.requestClose(window->window);
     EXPECT_EQ(window->process.waitForExit(milliseconds(10'000)), 0)
         << "closing the window ends the game cleanly";
+}
+
+// The frame scaled to the window at any size as the 720 by 640 window's is: the window resized by the
+// window system from its size to 720 by 640 or, opened so, to 1.5 times that, and back, twice. Before a key
+// the words and the ship stand still, the asteroids drift and turn: what a frame has as its size's frame
+// before it had it, scaled back to 720 by 640, lies within two pixels of what the other size's frame taken
+// between them draws, both ways. The ship's white per area (no asteroid nears it for many seconds) is the
+// 720 by 640 frame's within a quarter; at the other size, the ship's and the words' edges are smoothed.
+TEST_F(Program, DrawsTheFrameScaledToTheWindowsSize) {
+    XSession& x = window->x;
+    const Rect at = x.geometry(window->window);
+    const int openedWidth = at.right - at.left;
+    const std::pair<int, int> sizes[] = {{openedWidth, at.bottom - at.top},
+                                         openedWidth == 720 ? std::pair(1080, 960) : std::pair(720, 640)};
+    std::vector<Image> shots, back;  // at each size in turn; scaled back to 720 by 640
+    FrameWatch frames(x, window->window);
+    for (int i = 0; i < 4; ++i) {
+        const auto [width, height] = sizes[i % 2];
+        XResizeWindow(x.display(), window->window, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height));
+        XSync(x.display(), False);
+        // The frames the server reported before the resize are in; a few frames after it, the window
+        // shows one drawn at its new size, which the game takes from the server's notice of it.
+        frames.waitForFrame(milliseconds(0));
+        for (int n = 0; n < 5; ++n) {
+            ASSERT_TRUE(frames.waitForFrame(milliseconds(2'000))) << "no frame within 2 s at " << width;
+        }
+        shots.push_back(x.capture(window->window));
+        ASSERT_TRUE(shots.back().width == width && shots.back().height == height);
+        back.push_back(shots.back().resampled(720, 640));
+    }
+    for (const int i : {2, 3}) {
+        const auto found = strays(back[i], back[i - 1], 2, &back[i - 2]);
+        EXPECT_TRUE(found.empty()) << found.size() << " still pixels at " << shots[i].width
+                                   << " wide have none"
+                                   << " drawn near in the other, the first at " << found.front().first << ", "
+                                   << found.front().second;
+    }
+    const Rect ship{32, 344, 112, 424};  // where it starts, at (5, 20)
+    const int scaled = openedWidth == 720 ? 1 : 0;
+    EXPECT_NEAR(back[scaled].whiteArea(ship) / back[1 - scaled].whiteArea(ship), 1, 0.25)
+        << "the ship's white scaled back to the 720 by 640 frame's, against that frame's";
+    EXPECT_GT(smoothness(shots[scaled], onCanvas(shots[scaled], ship)), 0.3) << "the ship's edges";
+    EXPECT_GT(smoothness(shots[scaled], onCanvas(shots[scaled], statusLine)), 0.3) << "the words' edges";
 }
 
 // Storms of real key presses, each held up to 3 s or to the end, for ASTEROIDS_SOAK_SECONDS (30 by

@@ -16,6 +16,12 @@ void requireDisplay(int argc, char** argv);
 // Settles, before the window system starts, how the renderer is to run on this platform.
 void prepareRenderer();
 
+// The screen's pixels to those of a screen of 96 dots per inch, as the window system gives them to
+// programs that scale themselves: on Linux the X resources' Xft.dpi, on Windows the DPI that the
+// game, aware of it (its manifest says so), is told. 1 where it says nothing, 96 or what cannot be
+// read. Once the display is open (requireDisplay).
+double screenScale();
+
 // Installs the clocks the rules read, once GLUT is up.
 void installClocks();
 

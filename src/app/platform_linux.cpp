@@ -1,7 +1,9 @@
 #include <GL/glx.h>
 #include <X11/Xlib.h>
+#include <X11/Xresource.h>
 #include <poll.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,16 +28,18 @@ const char* displayName(int argc, char** argv) {
     return std::getenv("DISPLAY");
 }
 
+// The connection requireDisplay opens. It stays open for the life of the game: closed, it could be
+// the server's last client, and a server started without -noreset would reset and refuse GLUT's own
+// connection for a moment.
+Display* openedDisplay = nullptr;
+
 }  // namespace
 
 // Without this check GLUT would print its own terse error and exit.
 void requireDisplay(int argc, char** argv) {
     const char* name = displayName(argc, argv);
-    // The connection stays open for the life of the game. Closed now, it could be the server's
-    // last client, and a server started without -noreset would reset and refuse GLUT's own
-    // connection for a moment.
-    static Display* const found = XOpenDisplay(name);
-    if (found != nullptr) {
+    openedDisplay = XOpenDisplay(name);
+    if (openedDisplay != nullptr) {
         return;
     }
     if (name == nullptr || *name == '\0') {
@@ -51,6 +55,27 @@ void requireDisplay(int argc, char** argv) {
             name);
     }
     std::exit(1);
+}
+
+// As the server's resources have it when the game starts: where a desktop scales the programs that
+// scale themselves, it sets Xft.dpi there (xrdb), which GTK's and Qt's programs read too.
+double screenScale() {
+    const char* resources = XResourceManagerString(openedDisplay);
+    if (resources == nullptr) {
+        return 1;
+    }
+    XrmInitialize();
+    const XrmDatabase database = XrmGetStringDatabase(resources);
+    char* type = nullptr;
+    XrmValue value{};
+    double dpi = 0;
+    if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) != 0 && value.addr != nullptr) {
+        char* end = nullptr;
+        dpi = std::strtod(value.addr, &end);
+        dpi = end != value.addr && std::isfinite(dpi) ? dpi : 0;
+    }
+    XrmDestroyDatabase(database);
+    return dpi > 0 ? dpi / 96 : 1;
 }
 
 // Mesa's software rasterizer, llvmpipe, hands each frame to a thread per core and waits for them.

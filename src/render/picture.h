@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,12 @@ constexpr Colour white{1, 1, 1};
 constexpr Colour red{1, 0, 0};
 constexpr float shotPixels = 3;  // the shot's width, a smoothed point
 constexpr float linePixels = 1;  // every outline's width, a smoothed line
+
+// A width of the window's pixels on a screen `scale` of whose pixels make one of the window's: never
+// less than a pixel, so that the thinnest line still shows.
+constexpr float scaledPixels(float windowPixels, double scale) {
+    return std::max(1.0F, windowPixels * static_cast<float>(scale));
+}
 
 struct Mark {
     enum class Kind { lineLoop, lineStrip, point, text };

@@ -3,15 +3,14 @@
 #include <GLES2/gl2.h>
 #include <emscripten/console.h>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
 #include <numbers>
 #include <vector>
 
+#include "render/letters.h"
 #include "render/picture.h"
-#include "render/web_text.h"
 
 namespace {
 
@@ -126,15 +125,13 @@ void lines(const Mark& mark, float halfWidth) {
 void text(const Mark& mark) {
     letters.clear();
     layOutText(atlas, onCanvas(mark.at), mark.text, letters);
-    const float w = static_cast<float>(atlas.width), h = static_cast<float>(atlas.height);
     for (const PlacedGlyph& letter : letters) {
-        const AtlasGlyph& g = *letter.glyph;
-        const auto x0 = static_cast<float>(letter.left), y0 = static_cast<float>(letter.bottom);
-        const auto x1 = x0 + static_cast<float>(g.width), y1 = y0 + static_cast<float>(g.height);
-        const float u0 = static_cast<float>(g.x) / w, v0 = static_cast<float>(g.y) / h;
-        const float u1 = static_cast<float>(g.x + g.width) / w, v1 = static_cast<float>(g.y + g.height) / h;
-        quad({Vertex{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}, mark.colour,
-             {{{u0, v0, -1, 0}, {u1, v0, -1, 0}, {u1, v1, -1, 0}, {u0, v1, -1, 0}}});
+        const LetterQuad q = quadOf(atlas, letter);
+        quad({Vertex{q.left, q.bottom}, {q.right, q.bottom}, {q.right, q.top}, {q.left, q.top}}, mark.colour,
+             {{{q.atlasLeft, q.atlasBottom, -1, 0},
+               {q.atlasRight, q.atlasBottom, -1, 0},
+               {q.atlasRight, q.atlasTop, -1, 0},
+               {q.atlasLeft, q.atlasTop, -1, 0}}});
     }
 }
 
@@ -212,10 +209,7 @@ void resizeRendering(int width, int height) {
 }
 
 void drawPicture(const Picture& picture) {
-    // A window pixel's width at this scale, never less than a pixel.
-    const auto halfWidth = [](float windowPixels) {
-        return std::max(1.0F, windowPixels * static_cast<float>(scale())) / 2;
-    };
+    const auto halfWidth = [](float windowPixels) { return scaledPixels(windowPixels, scale()) / 2; };
     vertices.clear();
     for (const Mark& mark : picture.marks) {
         switch (mark.kind) {

@@ -5,6 +5,7 @@
 // pixels back and counts the frames a window shows (DAMAGE); the game as a process of its own; and
 // what a player makes out in a frame.
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -41,6 +42,8 @@ inline bool isField(Rgb p) {
 inline bool isWhite(Rgb p) { return p.r > 200 && p.g > 200 && p.b > 200; }
 inline bool isRed(Rgb p) { return p.r > 60 && p.r > p.g && p.r > p.b; }  // red over the field at any coverage
 inline bool isDrawn(Rgb p) { return !isField(p); }
+// How far a pixel is from the field to white, 0 to 1 (red's share alike: the flame counts in full).
+inline double coverage(Rgb p) { return std::max(0, p.r - 26) / (255.0 - 26); }
 
 // Pixels, x to the right and y down from the top-left corner; right and bottom are exclusive.
 struct Rect {
@@ -77,12 +80,15 @@ struct Image {
     // white's counts a half, so a smoothed shape's edges add up to its area.
     double whiteArea(Rect area) const {
         double sum = 0;
-        forEach(area, [&](int x, int y) { sum += std::max(0, at(x, y).r - 26) / (255.0 - 26); });
+        forEach(area, [&](int x, int y) { sum += coverage(at(x, y)); });
         return sum;
     }
     // The frame as `w` by `h` pixels show it, each the mean of the pixels it covers, in whole or in
     // part: a page's canvas of any size as the 720 by 640 window's frame.
     Image resampled(int w, int h) const {
+        if (w == width && h == height) {
+            return *this;
+        }
         const double sx = static_cast<double>(width) / w, sy = static_cast<double>(height) / h;
         // How much of source pixel `k` lies within target pixel `i`, along an axis of `step` to one.
         const auto overlap = [](int i, int k, double step) {
@@ -144,6 +150,45 @@ struct Image {
 // The game's lines of text in the 720 by 640 window: the status line, and "GAME OVER" at (20, 25).
 const Rect statusLine{0, 0, 720, 40};
 const Rect gameOverLine{0, 250, 720, 340};
+
+// The pixels clearly drawn in `a` (a sixth or more of the way from the field to white or red), or
+// those of them that `still` has as `a` has them, with no such pixel within `reach` pixels of them in
+// `b`: where the two draw differently, antialiasing aside, but for the frame's outermost pixels, where
+// each cuts a line that leaves the field in its own way.
+inline std::vector<std::pair<int, int>> strays(const Image& a, const Image& b, int reach,
+                                               const Image* still = nullptr) {
+    const auto ink = [](Rgb p) {
+        return std::max({std::abs(p.r - 26), std::abs(p.g - 145), std::abs(p.b - 204)}) >= 40;
+    };
+    std::vector<std::pair<int, int>> found;
+    a.forEach({reach, reach, a.width - reach, a.height - reach}, [&](int x, int y) {
+        if (ink(a.at(x, y)) && (still == nullptr || still->at(x, y) == a.at(x, y)) &&
+            b.count(ink, {x - reach, y - reach, x + reach + 1, y + reach + 1}) == 0) {
+            found.emplace_back(x, y);
+        }
+    });
+    return found;
+}
+
+// The share of the pixels drawn in an area (a tenth of the way to white or more) that are drawn in
+// part (less than nine tenths): the smoothed edges of lines and letters. Drawn in stairs of whole
+// pixels, they have next to none.
+inline double smoothness(const Image& frame, Rect area) {
+    int drawn = 0, part = 0;
+    frame.forEach(area, [&](int x, int y) {
+        const double c = coverage(frame.at(x, y));
+        drawn += c >= 0.1 ? 1 : 0;
+        part += c >= 0.1 && c < 0.9 ? 1 : 0;
+    });
+    return drawn > 0 ? static_cast<double>(part) / drawn : 0;
+}
+
+// An area of the window's 720 by 640 frame on a frame of any size.
+inline Rect onCanvas(const Image& canvas, Rect r) {
+    const double scale = canvas.width / 720.0;
+    const auto at = [&](int v) { return static_cast<int>(std::lround(v * scale)); };
+    return {at(r.left), at(r.top), at(r.right), at(r.bottom)};
+}
 
 // What a player makes out in a whole frame: the letters of each line of text (patches of a letter's
 // size of pixels at least halfway from the field to white, which keeps smoothed letters apart and a
@@ -238,6 +283,17 @@ public:
         Window child = 0;
         XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
         return {x, y, x + a.width, y + a.height};
+    }
+    // The server's resources that programs read as they start, as xrdb sets them ("Xft.dpi:\t192\n").
+    void setResources(const std::string& resources) {
+        if (resources.empty()) {
+            XDeleteProperty(display_, DefaultRootWindow(display_), XA_RESOURCE_MANAGER);
+        } else {
+            XChangeProperty(display_, DefaultRootWindow(display_), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                            PropModeReplace, reinterpret_cast<const unsigned char*>(resources.c_str()),
+                            static_cast<int>(resources.size()));
+        }
+        XSync(display_, False);
     }
     // Gives the window the keyboard, as a window manager would on a click.
     void focus(Window window) {

@@ -1,4 +1,4 @@
-#include "render/web_text.h"
+#include "render/letters.h"
 
 #include <algorithm>
 #include <array>
@@ -7,9 +7,9 @@
 
 namespace {
 
-// Both faces of the game's letters (web/page_fonts.py): GLUT's bitmaps, taken from freeglut's font
+// Both faces of the game's letters (fonts.py): GLUT's bitmaps, taken from freeglut's font
 // data, and TeX Gyre Heros's outlines.
-#include "page_fonts.inc"
+#include "fonts.inc"
 
 // GLUT's Helvetica has 18 pixels to the em in the window; TeX Gyre Heros 1000 font units.
 constexpr double emPixels = 18;
@@ -192,7 +192,7 @@ GlyphAtlas drawGlyphs(double scale) {
     atlas.coverage.assign(static_cast<std::size_t>(atlas.width) * static_cast<std::size_t>(atlas.height), 0);
     for (std::size_t glyph = 0; glyph < fontCharacters.size(); ++glyph) {
         const AtlasGlyph& g = atlas.glyphs[glyph];
-        draw(atlas, glyph, atlas.coverage.data() + g.y * atlas.width + g.x);
+        draw(atlas, glyph, atlas.coverage.data() + static_cast<std::ptrdiff_t>(g.y) * atlas.width + g.x);
     }
     return atlas;
 }
@@ -219,4 +219,18 @@ void layOutText(const GlyphAtlas& atlas, Vertex pen, std::string_view text,
         }
         advanced += bitmapBytes[bitmapStarts[glyph]] * atlas.scale;
     }
+}
+
+LetterQuad quadOf(const GlyphAtlas& atlas, const PlacedGlyph& letter) {
+    const AtlasGlyph& g = *letter.glyph;
+    const auto w = static_cast<float>(atlas.width), h = static_cast<float>(atlas.height);
+    const auto left = static_cast<float>(letter.left), bottom = static_cast<float>(letter.bottom);
+    return {left,
+            bottom,
+            left + static_cast<float>(g.width),
+            bottom + static_cast<float>(g.height),
+            static_cast<float>(g.x) / w,
+            static_cast<float>(g.y) / h,
+            static_cast<float>(g.x + g.width) / w,
+            static_cast<float>(g.y + g.height) / h};
 }
