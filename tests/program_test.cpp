@@ -265,7 +265,8 @@ TEST_F(Program, TurnsFiresThrustsAndEndsInGameOver) {
     // sends the ship faster into the asteroids before the flame's absence is seen.
     key("Up", true);
     Image thrusting;
-    EXPECT_TRUE(waitFor([&] { return look(thrusting = frame()).red > 5; })) << "the flame while thrust is held";
+    EXPECT_TRUE(waitFor([&] { return look(thrusting = frame()).red > 5; }))
+        << "the flame while thrust is held";
     key("Up", false);
     expectInPlay(thrusting, "thrust");
     int withoutFlame = 0;  // looks in a row: a flame cut by the field's edge does not count
